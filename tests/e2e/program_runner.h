@@ -1,0 +1,58 @@
+// Running a converter as a separate process, the way users and scripts do.
+#ifndef TRACKS_TESTS_E2E_PROGRAM_RUNNER_H_
+#define TRACKS_TESTS_E2E_PROGRAM_RUNNER_H_
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tracks {
+
+struct ProgramRun {
+  int status = -1;     // exit status
+  std::string output;  // everything the program wrote to standard output
+};
+
+// Path of a built program by its name ("Tarrow", "Keswin", "Ralder").
+std::string program_path(const std::string& name);
+
+// Runs `program` with `args` in the folder `workdir`, feeding `input` to its
+// standard input.
+ProgramRun run_program(const std::string& program,
+                       const std::vector<std::string>& args,
+                       const std::string& workdir,
+                       const std::string& input = "");
+
+// The expected image: slots of (longitude code, latitude code, track start).
+struct ExpectedSlot {
+  std::int64_t longitude_code;
+  std::int64_t latitude_code;
+  bool starts_track;
+};
+std::string expected_image(const std::vector<ExpectedSlot>& slots);
+
+// A fresh temporary folder for each test, removed afterwards.
+class ProgramTest : public testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  std::string path(const std::string& name) const { return dir_ + "/" + name; }
+  void write_file(const std::string& name, const std::string& bytes) const;
+  std::string read_file(const std::string& name) const;
+  bool exists(const std::string& name) const;
+
+  ProgramRun run(const std::vector<std::string>& args,
+                 const std::string& input = "") const {
+    return run_program(program_path(program_), args, dir_, input);
+  }
+
+  std::string program_ = "Tarrow";
+  std::string dir_;
+};
+
+}  // namespace tracks
+
+#endif  // TRACKS_TESTS_E2E_PROGRAM_RUNNER_H_
