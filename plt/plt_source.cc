@@ -16,6 +16,13 @@ inline bool is_line_end(unsigned char c) {
 
 }  // namespace
 
+const ProgramInfo kTarrowProgram = {
+    "OziExplorer .plt to Navitel Traks.bin file converter V1.20 \n",
+    "Converts an OziExplorer track (.plt) into a Navitel Tracks.bin file.\n",
+    "Tarrow InputFile [OutPutFile] [/dTrack_Break_Distance] \n\n",
+    false,
+};
+
 int read_text_line(InputStream& input, char* buffer, int limit) {
   // Skip line ends left over from earlier lines, and blank lines.
   for (;;) {

@@ -17,6 +17,7 @@
 
 #include "core/input_stream.h"
 #include "core/point_source.h"
+#include "core/run.h"
 
 namespace tracks {
 
@@ -28,6 +29,9 @@ inline constexpr int kPltLineLimit = 150;
 // longer line.  Returns the number of characters kept, or -1 when the input
 // ends before a complete line.
 int read_text_line(InputStream& input, char* buffer, int limit);
+
+// Tarrow's texts: banner, notice and usage line.
+extern const ProgramInfo kTarrowProgram;
 
 class PltSource : public PointSource {
  public:
