@@ -1,0 +1,91 @@
+// Fuzzes whole conversions, in-process: the first byte picks the program and
+// the break distance, the rest is the input file.  On a regular file a run
+// ends with 0, with a header failure (2) or with too few points (12), never
+// with a failed second pass; a written image is always well formed, and a
+// failed run leaves the existing output file alone.
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/run.h"
+#include "fuzz/fuzz_support.h"
+#include "plt/plt_source.h"
+
+namespace {
+
+using namespace tracks;
+
+struct Program {
+  const ProgramInfo* info;
+  std::unique_ptr<PointSource> (*make)(std::FILE* out);
+  const char* suffix;
+};
+
+const Program kPrograms[] = {
+    {&kTarrowProgram,
+     [](std::FILE*) -> std::unique_ptr<PointSource> {
+       return std::make_unique<PltSource>();
+     },
+     ".plt"},
+};
+constexpr std::size_t kProgramCount = sizeof kPrograms / sizeof kPrograms[0];
+
+const char* const kDistances[] = {"/d1000", "/d0", "/d-5", "/d1", "/d100000",
+                                  "/d2147483647", "-D30", "/d5000"};
+
+std::uint32_t word(const std::string& bytes, std::size_t offset) {
+  return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset])) |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + 1]))
+             << 8 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + 2]))
+             << 16 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + 3]))
+             << 24;
+}
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
+                                      std::size_t size) {
+  if (size == 0) return 0;
+  const Program& program = kPrograms[data[0] % kProgramCount];
+  const char* distance = kDistances[(data[0] / kProgramCount) % 8];
+  std::string input =
+      fuzz::file_on_disk(data + 1, size - 1, program.suffix);
+  std::string output = input + ".bin";
+  const std::string marker = "earlier output";
+  {
+    std::ofstream(output, std::ios::binary) << marker;
+  }
+
+  std::unique_ptr<PointSource> source = program.make(fuzz::null_output());
+  int status = run_converter(*program.info, *source,
+                             {input, distance, output}, fuzz::null_output());
+  fuzz::require(status == 0 || status == 2 || status == 12,
+                "a regular file converts, or fails its header, or is short");
+
+  std::string image = slurp(output);
+  if (status != 0) {
+    fuzz::require(image == marker, "a failed run leaves the output alone");
+    return 0;
+  }
+  fuzz::require(image.size() == 80008, "the image is 80008 bytes");
+  std::uint32_t count = word(image, 0);
+  fuzz::require(count >= 2 && count <= 9996, "2 to 9996 points stored");
+  fuzz::require(word(image, 4) == 0, "reserved word is zero");
+  fuzz::require((word(image, 12) & 0x80000000u) != 0,
+                "the first point starts a track");
+  for (std::size_t i = 8 + 8 * static_cast<std::size_t>(count); i < image.size();
+       ++i) {
+    fuzz::require(image[i] == 0, "slots past the count are zero");
+  }
+  return 0;
+}

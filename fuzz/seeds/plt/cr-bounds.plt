@@ -1,0 +1,1 @@
+OziExplorer Track Point File Version 2.1WGS 84Altitude is in FeetReserved 30,2,255,T,0,0,2,8421376355.5,37.5-100,3705.5e1,3.7E1,1
