@@ -88,6 +88,28 @@ TEST(InputStreamTest, APipeReadsButCannotTellOrSeek) {
   EXPECT_EQ('y', in->get());
 }
 
+TEST(InputStreamTest, PositionsPast4GiB) {
+  // A sparse file: a few bytes just past 2^32, nothing but a hole before.
+  std::FILE* file = std::tmpfile();
+  ASSERT_NE(nullptr, file);
+  const std::int64_t far = (std::int64_t{1} << 32) + 7;
+  ASSERT_EQ(0, fseeko(file, far, SEEK_SET));
+  ASSERT_EQ(3u, std::fwrite("xyz", 1, 3, file));
+  std::rewind(file);
+  InputStream in(file);
+  ASSERT_TRUE(in.seek(far - 1));
+  EXPECT_EQ(far - 1, in.tell());
+  EXPECT_EQ(0, in.get());
+  EXPECT_EQ('x', in.get());
+  ASSERT_TRUE(in.skip(1));
+  EXPECT_EQ('z', in.get());
+  EXPECT_EQ(far + 3, in.tell());
+  EXPECT_EQ(-1, in.get());
+  ASSERT_TRUE(in.seek((std::int64_t{1} << 31) + 1));
+  EXPECT_EQ((std::int64_t{1} << 31) + 1, in.tell());
+  EXPECT_EQ(0, in.get());
+}
+
 TEST(InputStreamTest, OpenRefusesMissingFilesAndDirectories) {
   EXPECT_EQ(nullptr, InputStream::open("no/such/file.plt"));
   EXPECT_EQ(nullptr,

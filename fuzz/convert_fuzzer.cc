@@ -12,26 +12,11 @@
 
 #include "core/run.h"
 #include "fuzz/fuzz_support.h"
-#include "plt/plt_source.h"
+#include "tests/programs.h"
 
 namespace {
 
 using namespace tracks;
-
-struct Program {
-  const ProgramInfo* info;
-  std::unique_ptr<PointSource> (*make)(std::FILE* out);
-  const char* suffix;
-};
-
-const Program kPrograms[] = {
-    {&kTarrowProgram,
-     [](std::FILE*) -> std::unique_ptr<PointSource> {
-       return std::make_unique<PltSource>();
-     },
-     ".plt"},
-};
-constexpr std::size_t kProgramCount = sizeof kPrograms / sizeof kPrograms[0];
 
 const char* const kDistances[] = {"/d1000", "/d0", "/d-5", "/d1", "/d100000",
                                   "/d2147483647", "-D30", "/d5000"};
@@ -56,18 +41,19 @@ std::string slurp(const std::string& path) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
   if (size == 0) return 0;
-  const Program& program = kPrograms[data[0] % kProgramCount];
-  const char* distance = kDistances[(data[0] / kProgramCount) % 8];
+  const Converter& converter = kConverters[data[0] % kConverterCount];
+  const char* distance = kDistances[(data[0] / kConverterCount) % 8];
   std::string input =
-      fuzz::file_on_disk(data + 1, size - 1, program.suffix);
+      fuzz::file_on_disk(data + 1, size - 1, converter.suffix);
   std::string output = input + ".bin";
   const std::string marker = "earlier output";
   {
     std::ofstream(output, std::ios::binary) << marker;
   }
 
-  std::unique_ptr<PointSource> source = program.make(fuzz::null_output());
-  int status = run_converter(*program.info, *source,
+  Console console(fuzz::null_output());
+  std::unique_ptr<PointSource> source = converter.make_source(console);
+  int status = run_converter(*converter.program, *source,
                              {input, distance, output}, fuzz::null_output());
   fuzz::require(status == 0 || status == 2 || status == 12,
                 "a regular file converts, or fails its header, or is short");

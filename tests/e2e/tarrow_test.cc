@@ -217,5 +217,18 @@ TEST_F(TarrowTest, OutputThatCannotBeOpenedOrWritten) {
             run.output);
 }
 
+TEST_F(TarrowTest, AnInputCutShortBetweenThePassesEndsWithStatus13) {
+  write_file("walk.plt", std::string(kHeader) + kPoints);
+  write_file("out.bin", "keep me");
+  ProgramRun run = run_program(program_path("ShortSecondPass"),
+                               {"Tarrow", "walk.plt", "out.bin"}, dir_);
+  EXPECT_EQ(13, run.status);
+  EXPECT_EQ(progress("walk.plt", "out.bin", 1000) +
+                "Track 1 start at 55.750000 , 37.620000 \n"
+                "Input file read error (-1)!\nnum=1\n",
+            run.output);
+  EXPECT_EQ("keep me", read_file("out.bin"));
+}
+
 }  // namespace
 }  // namespace tracks

@@ -1,0 +1,80 @@
+// Inputs past 4 GiB: sparse files whose points stand near the start, across
+// the 2 GiB and 4 GiB marks and near the end, with nothing but zero bytes
+// between them.  Zero bytes are line ends to the .plt reader, so the file
+// reads as a handful of point lines.  The files cost no disk space.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/program_runner.h"
+
+namespace tracks {
+namespace {
+
+constexpr std::int64_t k2GiB = std::int64_t{1} << 31;
+constexpr std::int64_t k4GiB = std::int64_t{1} << 32;
+
+struct Piece {
+  std::int64_t offset;
+  std::string bytes;
+};
+
+class LargeInputTest : public ProgramTest {
+ protected:
+  void TearDown() override {
+    if (!sparse_.empty()) std::filesystem::remove(sparse_);
+    ProgramTest::TearDown();
+  }
+
+  // A sparse file with the pieces at their offsets, in a memory-backed
+  // folder where one is at hand (reading holes there costs next to nothing).
+  std::string make_sparse(const std::string& name,
+                          const std::vector<Piece>& pieces) {
+    std::string folder =
+        std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : dir_;
+    sparse_ = folder + "/" + name + "-" + std::to_string(getpid());
+    int fd = open(sparse_.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
+    EXPECT_GE(fd, 0);
+    for (const Piece& piece : pieces) {
+      EXPECT_EQ(static_cast<ssize_t>(piece.bytes.size()),
+                pwrite(fd, piece.bytes.data(), piece.bytes.size(),
+                       static_cast<off_t>(piece.offset)));
+    }
+    close(fd);
+    return sparse_;
+  }
+
+  std::string sparse_;
+};
+
+TEST_F(LargeInputTest, PltPointsPast4GiB) {
+  const std::string header =
+      "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\n"
+      "Altitude is in Feet\r\nReserved 3\r\n0,2,255,Big,0,0,2,0\r\n4\r\n";
+  // Each point line straddles its mark, so a position that wrapped at 2^31
+  // or 2^32 would cut it.
+  std::string file = make_sparse(
+      "big.plt",
+      {{0, header + "55.750000,37.620000\r\n"},
+       {k2GiB - 8, "55.751000,37.621000\r\n"},
+       {k4GiB - 8, "56.000000,38.000000\r\n"},
+       {k4GiB + 1000000, "56.001000,38.001000\r\n"}});
+  ProgramRun run = this->run({file, "out.bin"});
+  EXPECT_EQ(0, run.status) << run.output;
+  EXPECT_EQ("Input  file: " + file +
+                " \nOutput file: out.bin \nTrack breaking distance: 1000 \n"
+                "Track 1 start at 55.750000 , 37.620000 \n"
+                "Track 2 start at 56.000000 , 38.000000 \n",
+            run.output);
+  EXPECT_EQ(expected_image({{448824082, 665123408, true},
+                            {448836013, 665135338, false},
+                            {453357659, 668106024, true},
+                            {453369589, 668117954, false}}),
+            read_file("out.bin"));
+}
+
+}  // namespace
+}  // namespace tracks

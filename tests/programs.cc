@@ -1,0 +1,22 @@
+#include "tests/programs.h"
+
+#include "plt/plt_source.h"
+
+namespace tracks {
+
+const Converter kConverters[] = {
+    {"Tarrow", ".plt", &kTarrowProgram,
+     [](Console&) -> std::unique_ptr<PointSource> {
+       return std::make_unique<PltSource>();
+     }},
+};
+const std::size_t kConverterCount = sizeof kConverters / sizeof kConverters[0];
+
+const Converter* find_converter(std::string_view name) {
+  for (const Converter& converter : kConverters) {
+    if (name == converter.name) return &converter;
+  }
+  return nullptr;
+}
+
+}  // namespace tracks
