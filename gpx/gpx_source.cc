@@ -38,11 +38,10 @@ int read_tag(InputStream& input, char* buffer, int size) {
   for (;;) {
     const unsigned char* p = input.data();
     std::size_t available = static_cast<std::size_t>(input.end() - p);
-    const void* open = std::memchr(p, '<', available);
+    const auto* open =
+        static_cast<const unsigned char*>(std::memchr(p, '<', available));
     if (open != nullptr) {
-      input.advance(
-          static_cast<std::size_t>(static_cast<const unsigned char*>(open) - p) +
-          1);
+      input.advance(static_cast<std::size_t>(open - p) + 1);
       break;
     }
     input.advance(available);
@@ -61,10 +60,10 @@ int read_tag(InputStream& input, char* buffer, int size) {
       continue;
     }
     std::size_t take = available < room - count ? available : room - count;
-    const void* close = std::memchr(p, '>', take);
+    const auto* close =
+        static_cast<const unsigned char*>(std::memchr(p, '>', take));
     if (close != nullptr) {
-      std::size_t n = static_cast<std::size_t>(
-          static_cast<const unsigned char*>(close) - p);
+      std::size_t n = static_cast<std::size_t>(close - p);
       std::memcpy(buffer + count, p, n);
       count += n;
       input.advance(n + 1);  // the '>' is consumed, not kept
