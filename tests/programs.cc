@@ -1,5 +1,6 @@
 #include "tests/programs.h"
 
+#include "gpx/gpx_source.h"
 #include "plt/plt_source.h"
 
 namespace tracks {
@@ -8,6 +9,10 @@ const Converter kConverters[] = {
     {"Tarrow", ".plt", &kTarrowProgram,
      [](Console&) -> std::unique_ptr<PointSource> {
        return std::make_unique<PltSource>();
+     }},
+    {"Ralder", ".gpx", &kRalderProgram,
+     [](Console&) -> std::unique_ptr<PointSource> {
+       return std::make_unique<GpxSource>();
      }},
 };
 const std::size_t kConverterCount = sizeof kConverters / sizeof kConverters[0];

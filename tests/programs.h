@@ -18,7 +18,7 @@ struct Converter {
   std::unique_ptr<PointSource> (*make_source)(Console& console);
 };
 
-// Every converter, in the order Tarrow, Keswin, Ralder.
+// Every converter: Tarrow, Ralder, Keswin.
 extern const Converter kConverters[];
 extern const std::size_t kConverterCount;
 

@@ -1,7 +1,8 @@
 // Inputs past 4 GiB: sparse files whose points stand near the start, across
 // the 2 GiB and 4 GiB marks and near the end, with nothing but zero bytes
-// between them.  Zero bytes are line ends to the .plt reader, so the file
-// reads as a handful of point lines.  The files cost no disk space.
+// between them.  Zero bytes are line ends to the .plt reader and bytes
+// between tags to the .gpx reader, so each file reads as a handful of points.
+// The files cost no disk space.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -66,6 +67,35 @@ TEST_F(LargeInputTest, PltPointsPast4GiB) {
   EXPECT_EQ(0, run.status) << run.output;
   EXPECT_EQ("Input  file: " + file +
                 " \nOutput file: out.bin \nTrack breaking distance: 1000 \n"
+                "Track 1 start at 55.750000 , 37.620000 \n"
+                "Track 2 start at 56.000000 , 38.000000 \n",
+            run.output);
+  EXPECT_EQ(expected_image({{448824082, 665123408, true},
+                            {448836013, 665135338, false},
+                            {453357659, 668106024, true},
+                            {453369589, 668117954, false}}),
+            read_file("out.bin"));
+}
+
+TEST_F(LargeInputTest, GpxPointsPast4GiB) {
+  program_ = "Ralder";
+  auto point = [](const char* lat, const char* lon) {
+    return std::string("<trkpt lat=\"") + lat + "\" lon=\"" + lon +
+           "\"><ele>1</ele></trkpt>\n";
+  };
+  std::string file = make_sparse(
+      "big.gpx",
+      {{0, "<?xml version=\"1.0\"?>\n<gpx><trk><trkseg>\n" +
+               point("55.750000", "37.620000")},
+       {k2GiB - 20, point("55.751000", "37.621000")},
+       {k4GiB - 20, point("56.000000", "38.000000")},
+       {k4GiB + 1000000,
+        point("56.001000", "38.001000") + "</trkseg></trk></gpx>\n"}});
+  ProgramRun run = this->run({file, "out.bin"});
+  EXPECT_EQ(0, run.status) << run.output;
+  EXPECT_EQ("Input  file: " + file +
+                " \nOutput file: out.bin \nTrack breaking distance: 1000 \n"
+                "Number of input points: 4 \n"
                 "Track 1 start at 55.750000 , 37.620000 \n"
                 "Track 2 start at 56.000000 , 38.000000 \n",
             run.output);
