@@ -65,8 +65,7 @@ TEST_F(LargeInputTest, PltPointsPast4GiB) {
        {k4GiB + 1000000, "56.001000,38.001000\r\n"}});
   ProgramRun run = this->run({file, "out.bin"});
   EXPECT_EQ(0, run.status) << run.output;
-  EXPECT_EQ("Input  file: " + file +
-                " \nOutput file: out.bin \nTrack breaking distance: 1000 \n"
+  EXPECT_EQ(progress(file, "out.bin", 1000) +
                 "Track 1 start at 55.750000 , 37.620000 \n"
                 "Track 2 start at 56.000000 , 38.000000 \n",
             run.output);
@@ -93,8 +92,7 @@ TEST_F(LargeInputTest, GpxPointsPast4GiB) {
         point("56.001000", "38.001000") + "</trkseg></trk></gpx>\n"}});
   ProgramRun run = this->run({file, "out.bin"});
   EXPECT_EQ(0, run.status) << run.output;
-  EXPECT_EQ("Input  file: " + file +
-                " \nOutput file: out.bin \nTrack breaking distance: 1000 \n"
+  EXPECT_EQ(progress(file, "out.bin", 1000) +
                 "Number of input points: 4 \n"
                 "Track 1 start at 55.750000 , 37.620000 \n"
                 "Track 2 start at 56.000000 , 38.000000 \n",

@@ -73,6 +73,12 @@ ProgramRun run_program(const std::string& program,
   return run;
 }
 
+std::string progress(const std::string& input, const std::string& output,
+                     int distance) {
+  return "Input  file: " + input + " \nOutput file: " + output +
+         " \nTrack breaking distance: " + std::to_string(distance) + " \n";
+}
+
 std::string expected_image(const std::vector<ExpectedSlot>& slots) {
   std::string bytes(80008, '\0');
   auto put = [&bytes](std::size_t offset, std::uint32_t value) {

@@ -25,6 +25,11 @@ ProgramRun run_program(const std::string& program,
                        const std::string& workdir,
                        const std::string& input = "");
 
+// The three progress lines that every run with a good command line prints
+// first.
+std::string progress(const std::string& input, const std::string& output,
+                     int distance);
+
 // The expected image: slots of (longitude code, latitude code, track start).
 struct ExpectedSlot {
   std::int64_t longitude_code;

@@ -46,12 +46,6 @@ const char kWalk[] =
     "  </trkseg></trk>\r\n"
     "</gpx>\r\n";
 
-std::string progress(const std::string& input, const std::string& output,
-                     int distance) {
-  return "Input  file: " + input + " \nOutput file: " + output +
-         " \nTrack breaking distance: " + std::to_string(distance) + " \n";
-}
-
 std::string counted(int n) {
   return "Number of input points: " + std::to_string(n) + " \n";
 }

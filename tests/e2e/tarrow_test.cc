@@ -33,12 +33,6 @@ const std::vector<ExpectedSlot> kThreePoints = {
     {448836013, 665135338, false},
     {453357659, 668106024, true}};
 
-std::string progress(const std::string& input, const std::string& output,
-                     int distance) {
-  return "Input  file: " + input + " \nOutput file: " + output +
-         " \nTrack breaking distance: " + std::to_string(distance) + " \n";
-}
-
 class TarrowTest : public ProgramTest {};
 
 TEST_F(TarrowTest, ConvertsATrack) {
