@@ -81,9 +81,8 @@ void PointSelection::select_points(InputStream& input, PointSource& source,
   std::int64_t start = source.start_position(input);
   if (start < 0) throw RunError(11, "Input file ftell error!\n");
 
-  TrackPoint point;
   std::int64_t n = 0;
-  while (source.read_point(input, point) == 0) ++n;
+  while (source.skip_point(input) == 0) ++n;
 
   if (report_count) {
     console_.print("Number of input points: %lld \n", static_cast<long long>(n));
@@ -104,6 +103,7 @@ void PointSelection::select_points(InputStream& input, PointSource& source,
   if (!input.seek(start)) throw RunError(13, "Input file fseek error!\n");
   source.restart(start);
 
+  TrackPoint point;
   std::int64_t remaining = n;
   while (remaining > 0) {
     int result = source.read_point(input, point);
@@ -121,8 +121,13 @@ void PointSelection::select_points(InputStream& input, PointSource& source,
     if (excess > 0) {
       // Skip runs test neither counter inside; a run that reaches past the
       // end of the input just finds no points there.
+      // Without track breaking a skipped point's coordinates are not needed.
       for (std::int64_t i = 0; i < skip; ++i) {
-        if (source.read_point(input, point) == 0) detect_break(point);
+        if (break_distance_ <= 0) {
+          source.skip_point(input);
+        } else if (source.read_point(input, point) == 0) {
+          detect_break(point);
+        }
         --remaining;
         --excess;
       }
