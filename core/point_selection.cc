@@ -34,6 +34,15 @@ int exceeds_break_distance(double lat1, double lon1, double lat2, double lon2,
                            double distance) {
   double ns = std::fabs(lat2 - lat1) * kMetresPerDegreeLatitude;
   if (ns > distance) return 1;
+  // Most pairs lie well within the distance even at the equator's scale,
+  // the largest of the table.  Rounded products and sums never decrease
+  // when an operand grows, so then the test below says 0 as well, and the
+  // mean latitude need not be worked out.
+  double ew_at_most = std::fabs(lon2 - lon1) * longitude_scale[0];
+  if (ew_at_most <= distance &&
+      distance * distance >= ns * ns + ew_at_most * ew_at_most) {
+    return 0;
+  }
   // The mean latitude to the nearest whole degree picks the scale.  Latitudes
   // reaching here lie within +-180, so the index is small.
   double mean = std::floor((lat1 + lat2) * 0.5 + 0.5);
