@@ -17,6 +17,18 @@ namespace tracks {
 // no number stands there).
 double decimal_value(const char* text, const char** end = nullptr);
 
+// The same for a text that ends at `limit` or at its first NUL, whichever
+// comes first: for numbers read in place, inside a larger buffer.
+double decimal_value(const char* text, const char* limit, const char** end);
+
+// Whether the number at the start of the text (ending as above) lies within
+// -bound..bound, bounds included; `bound` is positive.  The answer is that of
+// converting the number and comparing, but where the count of its integer
+// digits already decides it, no conversion is made.
+// `end`, when given, receives the end of the number as above.
+bool decimal_within(const char* text, const char* limit, int bound,
+                    const char** end = nullptr);
+
 }  // namespace tracks
 
 #endif  // TRACKS_CORE_DECIMAL_H_

@@ -34,6 +34,15 @@ int exceeds_break_distance(double lat1, double lon1, double lat2, double lon2,
                            double distance) {
   double ns = std::fabs(lat2 - lat1) * kMetresPerDegreeLatitude;
   if (ns > distance) return 1;
+  // Most pairs lie well within the distance even at the equator's scale,
+  // the largest of the table.  Rounded products and sums never decrease
+  // when an operand grows, so then the test below says 0 as well, and the
+  // mean latitude need not be worked out.
+  double ew_at_most = std::fabs(lon2 - lon1) * longitude_scale[0];
+  if (ew_at_most <= distance &&
+      distance * distance >= ns * ns + ew_at_most * ew_at_most) {
+    return 0;
+  }
   // The mean latitude to the nearest whole degree picks the scale.  Latitudes
   // reaching here lie within +-180, so the index is small.
   double mean = std::floor((lat1 + lat2) * 0.5 + 0.5);
@@ -81,9 +90,8 @@ void PointSelection::select_points(InputStream& input, PointSource& source,
   std::int64_t start = source.start_position(input);
   if (start < 0) throw RunError(11, "Input file ftell error!\n");
 
-  TrackPoint point;
   std::int64_t n = 0;
-  while (source.read_point(input, point) == 0) ++n;
+  while (source.skip_point(input) == 0) ++n;
 
   if (report_count) {
     console_.print("Number of input points: %lld \n", static_cast<long long>(n));
@@ -104,6 +112,7 @@ void PointSelection::select_points(InputStream& input, PointSource& source,
   if (!input.seek(start)) throw RunError(13, "Input file fseek error!\n");
   source.restart(start);
 
+  TrackPoint point;
   std::int64_t remaining = n;
   while (remaining > 0) {
     int result = source.read_point(input, point);
@@ -121,8 +130,13 @@ void PointSelection::select_points(InputStream& input, PointSource& source,
     if (excess > 0) {
       // Skip runs test neither counter inside; a run that reaches past the
       // end of the input just finds no points there.
+      // Without track breaking a skipped point's coordinates are not needed.
       for (std::int64_t i = 0; i < skip; ++i) {
-        if (source.read_point(input, point) == 0) detect_break(point);
+        if (break_distance_ <= 0) {
+          source.skip_point(input);
+        } else if (source.read_point(input, point) == 0) {
+          detect_break(point);
+        }
         --remaining;
         --excess;
       }

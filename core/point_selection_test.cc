@@ -85,6 +85,51 @@ TEST(BreakDistanceTest, ExactlyTheDistanceIsNoBreak) {
   }
 }
 
+// The test written out plainly, step by step, without the shortcut that
+// exceeds_break_distance takes for pairs well within the distance.
+int plain_break_test(double lat1, double lon1, double lat2, double lon2,
+                     double distance) {
+  double ns = std::fabs(lat2 - lat1) * kMetresPerDegreeLatitude;
+  if (ns > distance) return 1;
+  double mean = std::floor((lat1 + lat2) * 0.5 + 0.5);
+  double ew = 0.0;
+  if (std::fabs(mean) <= 89.0) {
+    ew = std::fabs(lon2 - lon1) *
+         longitude_scale[static_cast<int>(std::fabs(mean))];
+  }
+  if (ew > distance) return 1;
+  return distance * distance >= ns * ns + ew * ew ? 0 : 1;
+}
+
+TEST(BreakDistanceTest, ShortcutAgreesNearTheDistance) {
+  std::uint64_t state = 99;
+  auto uniform = [&state]() {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<double>(state >> 11) / 9007199254740992.0;
+  };
+  int breaks = 0;
+  for (int i = 0; i < 200000; ++i) {
+    double lat1 = uniform() * 180.0 - 90.0;
+    double lon1 = uniform() * 360.0 - 180.0;
+    double distance = std::floor(uniform() * 3000.0) + 1.0;
+    // Aim at the distance in some direction, missing it by very little.
+    double angle = uniform() * 6.283185307179586;
+    double reach = distance * (1.0 + (uniform() - 0.5) * 1e-9);
+    double lat2 = lat1 + reach * std::cos(angle) / kMetresPerDegreeLatitude;
+    double scale = longitude_scale[static_cast<int>(std::fabs(lat1))];
+    double lon2 = lon1 + (scale > 0 ? reach * std::sin(angle) / scale : 0.0);
+    int expected = plain_break_test(lat1, lon1, lat2, lon2, distance);
+    breaks += expected;
+    ASSERT_EQ(expected,
+              exceeds_break_distance(lat1, lon1, lat2, lon2, distance))
+        << lat1 << " " << lon1 << " " << lat2 << " " << lon2 << " "
+        << distance;
+  }
+  // Both answers came up often.
+  EXPECT_GT(breaks, 20000);
+  EXPECT_LT(breaks, 180000);
+}
+
 // ---- select_points with a scripted source ----
 
 // Yields the points of a list; the converting pass can be told to fail at

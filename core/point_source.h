@@ -60,6 +60,16 @@ class PointSource {
   // positive: whatever is no point the source passes over itself.
   virtual int read_point(InputStream& input, TrackPoint& point) = 0;
 
+  // Passes over the next point without delivering it: what read_point does,
+  // with the same result, the same messages and the input left at the same
+  // place, only without the coordinates.  The core counts the points with
+  // it.  A source that can tell a point from what is no point more cheaply
+  // than by converting it overrides this.
+  virtual int skip_point(InputStream& input) {
+    TrackPoint point;
+    return read_point(input, point);
+  }
+
   // Where the points begin, taken before the counting pass; -1 when it
   // cannot be had.  Most sources ask the stream; a source that walks records
   // reports the position it recorded in check_header.

@@ -1,6 +1,12 @@
 #include "plt/plt_source.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/decimal.h"
 
@@ -12,6 +18,46 @@ constexpr std::size_t kHeaderTagLength = sizeof kHeaderTag - 1;  // 28
 
 inline bool is_line_end(unsigned char c) {
   return c == '\n' || c == '\r' || c == '\0';
+}
+
+// The first line-end byte in [p, stop), or nullptr.  Sixteen bytes at a
+// time where SSE2 is at hand, else eight: a byte of x is zero where the
+// classic test below sets its top bit; bits can be set wrongly only above a
+// true zero, so the lowest one is right.
+const unsigned char* find_line_end(const unsigned char* p,
+                                   const unsigned char* stop) {
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i nul = _mm_setzero_si128();
+  while (stop - p >= 16) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i hits = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(block, lf), _mm_cmpeq_epi8(block, cr)),
+        _mm_cmpeq_epi8(block, nul));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+    if (mask != 0) return p + std::countr_zero(mask);
+    p += 16;
+  }
+#else
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+    auto zero_bytes = [](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
+    while (stop - p >= 8) {
+      std::uint64_t w;
+      std::memcpy(&w, p, sizeof w);
+      std::uint64_t hits = zero_bytes(w) | zero_bytes(w ^ (kOnes * '\n')) |
+                           zero_bytes(w ^ (kOnes * '\r'));
+      if (hits != 0) return p + std::countr_zero(hits) / 8;
+      p += 8;
+    }
+  }
+#endif
+  for (; p < stop; ++p) {
+    if (is_line_end(*p)) return p;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -87,17 +133,60 @@ void PltSource::check_header(InputStream& input) {
   }
 }
 
-int PltSource::parse_point(InputStream& input, TrackPoint& point) {
+bool PltSource::next_line(InputStream& input, Line& line) {
+  // Skip line ends left over from earlier lines, and blank lines.
+  for (;;) {
+    const unsigned char* p = input.data();
+    const unsigned char* end = input.end();
+    while (p < end && is_line_end(*p)) ++p;
+    input.advance(static_cast<std::size_t>(p - input.data()));
+    if (p < end) break;
+    if (!input.refill()) return false;
+  }
+  // Most lines end inside the buffered block within the limit: take them
+  // where they are.  The rest (cut at the block's end, or too long) go
+  // through the line buffer.
+  const unsigned char* p = input.data();
+  std::size_t available = static_cast<std::size_t>(input.end() - p);
+  std::size_t window = kPltLineLimit + 1;
+  if (available < window) window = available;
+  if (const unsigned char* line_end = find_line_end(p, p + window)) {
+    line.begin = reinterpret_cast<const char*>(p);
+    line.end = reinterpret_cast<const char*>(line_end);
+    input.advance(static_cast<std::size_t>(line_end - p) + 1);
+    return true;
+  }
   int length = read_text_line(input, line_buffer_, kPltLineLimit);
-  if (length < 0) return -1;
-  const char* comma = static_cast<const char*>(
-      std::memchr(line_buffer_, ',', static_cast<std::size_t>(length)));
+  if (length < 0) return false;
+  line.begin = line_buffer_;
+  line.end = line_buffer_ + length;
+  return true;
+}
+
+namespace {
+
+// The first comma of a line, searched from `from`, which lies at or before
+// it: a number holds no comma, so the search starts where the latitude ends.
+const char* first_comma(const char* from, const char* end) {
+  if (from < end && *from == ',') return from;
+  return static_cast<const char*>(
+      std::memchr(from, ',', static_cast<std::size_t>(end - from)));
+}
+
+}  // namespace
+
+int PltSource::parse_point(InputStream& input, TrackPoint& point) {
+  Line line;
+  if (!next_line(input, line)) return -1;
+  const char* after = nullptr;
+  double latitude = decimal_value(line.begin, line.end, &after);
+  const char* comma = first_comma(after, line.end);
   if (comma == nullptr) return 1;
   clear_name(point);
-  point.latitude = decimal_value(line_buffer_);
+  point.latitude = latitude;
   // Written so that a value that is not a number fails as well.
   if (point.latitude > 100.0 || !(point.latitude >= -100.0)) return 3;
-  point.longitude = decimal_value(comma + 1);
+  point.longitude = decimal_value(comma + 1, line.end, nullptr);
   if (point.longitude > 370.0 || !(point.longitude >= -370.0)) return 3;
   return 0;
 }
@@ -108,6 +197,22 @@ int PltSource::read_point(InputStream& input, TrackPoint& point) {
     result = parse_point(input, point);
   } while (result > 0);
   return result;
+}
+
+int PltSource::skip_point(InputStream& input) {
+  // The lines of parse_point, with the range checks decided from the digits
+  // where they suffice.
+  Line line;
+  while (next_line(input, line)) {
+    const char* after = nullptr;
+    bool latitude_within = decimal_within(line.begin, line.end, 100, &after);
+    const char* comma = first_comma(after, line.end);
+    if (comma != nullptr && latitude_within &&
+        decimal_within(comma + 1, line.end, 370, nullptr)) {
+      return 0;
+    }
+  }
+  return -1;
 }
 
 }  // namespace tracks

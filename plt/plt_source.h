@@ -37,12 +37,23 @@ class PltSource : public PointSource {
  public:
   void check_header(InputStream& input) override;
   int read_point(InputStream& input, TrackPoint& point) override;
+  int skip_point(InputStream& input) override;
 
   // One line: 0 a point was placed, 1 no comma, 3 a coordinate out of
   // range, -1 end of the input.
   int parse_point(InputStream& input, TrackPoint& point);
 
  private:
+  // A line's kept text, [begin, end): in the stream's buffer where the
+  // whole line lies in it, else in line_buffer_.  Valid until the next read.
+  struct Line {
+    const char* begin;
+    const char* end;
+  };
+  // Reads the next line as read_text_line does; false at the end of the
+  // input.
+  bool next_line(InputStream& input, Line& line);
+
   char line_buffer_[160];
 };
 

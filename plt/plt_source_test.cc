@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "core/decimal.h"
 #include "tests/memory_stream.h"
 
 namespace tracks {
@@ -131,13 +134,18 @@ TEST(ParsePointTest, KeepsOnly150Characters) {
   std::string padded = "55.5," + std::string(141, ' ') + "37.56789";
   ASSERT_EQ(154u, padded.size());
   std::string late_comma = std::string(150, '1') + ",5";
-  auto in = memory_stream(padded + "\n" + late_comma + "\n1,2\n");
+  std::string one_over = "1," + std::string(145, ' ') + "2.5" + "7";
+  ASSERT_EQ(151u, one_over.size());
+  auto in = memory_stream(padded + "\n" + late_comma + "\n" + one_over +
+                          "\r\n1,2\n");
   PltSource source;
   TrackPoint point;
   ASSERT_EQ(0, source.parse_point(*in, point));
   EXPECT_EQ(55.5, point.latitude);
   EXPECT_EQ(37.5, point.longitude);
   EXPECT_EQ(1, source.parse_point(*in, point));
+  ASSERT_EQ(0, source.parse_point(*in, point));
+  EXPECT_EQ(2.5, point.longitude);
   ASSERT_EQ(0, source.parse_point(*in, point));
   EXPECT_EQ(1.0, point.latitude);
   EXPECT_EQ(-1, source.parse_point(*in, point));
@@ -153,6 +161,117 @@ TEST(ReadPointTest, SkipsLinesThatAreNoPoint) {
   EXPECT_EQ(3.0, point.latitude);
   EXPECT_EQ(-1, source.read_point(*in, point));
   EXPECT_EQ(-1, source.read_point(*in, point));
+}
+
+TEST(ReadPointTest, AFieldOfBlanksEndsAtTheLineEnd) {
+  // Line ends are white space to a number, yet no number reaches into the
+  // next line.
+  auto in = memory_stream("55.5,  \r\n  37.5,1\n\t,\n-1,\r");
+  PltSource source;
+  TrackPoint point;
+  ASSERT_EQ(0, source.read_point(*in, point));
+  EXPECT_EQ(55.5, point.latitude);
+  EXPECT_EQ(0.0, point.longitude);
+  ASSERT_EQ(0, source.read_point(*in, point));
+  EXPECT_EQ(37.5, point.latitude);
+  EXPECT_EQ(1.0, point.longitude);
+  ASSERT_EQ(0, source.read_point(*in, point));
+  EXPECT_EQ(0.0, point.latitude);
+  EXPECT_EQ(0.0, point.longitude);
+  ASSERT_EQ(0, source.read_point(*in, point));
+  EXPECT_EQ(-1.0, point.latitude);
+  EXPECT_EQ(0.0, point.longitude);
+  EXPECT_EQ(-1, source.read_point(*in, point));
+}
+
+// The line reader and the plain conversion of a kept line: what parse_point
+// must give, whether it reads a line in place or through its buffer.
+int reference_parse(InputStream& in, TrackPoint& point) {
+  char line[kPltLineLimit + 1];
+  int length = read_text_line(in, line, kPltLineLimit);
+  if (length < 0) return -1;
+  const char* comma = static_cast<const char*>(
+      std::memchr(line, ',', static_cast<std::size_t>(length)));
+  if (comma == nullptr) return 1;
+  point.latitude = decimal_value(line);
+  if (point.latitude > 100.0 || !(point.latitude >= -100.0)) return 3;
+  point.longitude = decimal_value(comma + 1);
+  if (point.longitude > 370.0 || !(point.longitude >= -370.0)) return 3;
+  return 0;
+}
+
+// Lines of every length and shape, some straddling the edges of the
+// stream's 64 KiB blocks, some longer than the limit.
+std::string assorted_lines() {
+  const char* fields[] = {
+      "55.755831", "  -37.5", "100", "-100.0000000000000001", "100.00000000000002",
+      "370", "370.0000000000001", "-369.99", "1e2", "0.1e3", "1.000001e2",
+      "  \t", "", "abc", "1e400", "99.99999999999999999", "00000000000000000042",
+      "12345678901234567890123", "3.7E1", ".5", "-", "55.5e"};
+  const char* line_ends[] = {"\r\n", "\n", "\r"};
+  std::string bytes;
+  std::uint32_t state = 7;
+  auto next = [&state]() {
+    state = state * 1103515245u + 12345u;
+    return state >> 8;
+  };
+  const std::size_t n = sizeof fields / sizeof *fields;
+  for (int i = 0; bytes.size() < 300000; ++i) {
+    std::string line = fields[next() % n];
+    if (next() % 8 != 0) line += ',';
+    line += fields[next() % n];
+    if (next() % 2 == 0) line += ",0, 510.8,45449.2500115,06-Jun-24, 06:00:01";
+    // Now and then pad the line towards and past the limit, often so that
+    // its last number runs across the 150th character.
+    if (next() % 5 == 0) line = std::string(next() % 150, ' ') + line;
+    if (next() % 5 == 0 && line.size() < 140) {
+      line = "1," + std::string(140 - line.size(), ' ') + line;
+      line += std::string(next() % 4, '7');
+      line.insert(0, 6 + next() % 6, '0');
+    }
+    bytes += line;
+    bytes += next() % 4 == 3 ? std::string(1, '\0') : line_ends[next() % 3];
+  }
+  return bytes;
+}
+
+TEST(ReadPointTest, ReadsLinesInPlaceAsThroughTheLineBuffer) {
+  std::string bytes = assorted_lines();
+  auto in = memory_stream(bytes);
+  auto reference = memory_stream(bytes);
+  PltSource source;
+  TrackPoint point;
+  TrackPoint expected;
+  for (int line = 0;; ++line) {
+    int result = reference_parse(*reference, expected);
+    ASSERT_EQ(result, source.parse_point(*in, point)) << "line " << line;
+    ASSERT_EQ(reference->tell(), in->tell()) << "line " << line;
+    if (result < 0) break;
+    if (result == 0) {
+      ASSERT_EQ(0, std::memcmp(&expected.latitude, &point.latitude,
+                               sizeof(double))) << "line " << line;
+      ASSERT_EQ(0, std::memcmp(&expected.longitude, &point.longitude,
+                               sizeof(double))) << "line " << line;
+    }
+  }
+}
+
+TEST(SkipPointTest, AgreesWithReadPoint) {
+  std::string bytes = assorted_lines() + "1,2\nlast,cut";
+  auto in = memory_stream(bytes);
+  auto reference = memory_stream(bytes);
+  PltSource source;
+  TrackPoint point;
+  int points = 0;
+  for (;;) {
+    int result = source.read_point(*reference, point);
+    ASSERT_EQ(result, source.skip_point(*in)) << "point " << points;
+    ASSERT_EQ(reference->tell(), in->tell()) << "point " << points;
+    if (result < 0) break;
+    ++points;
+  }
+  EXPECT_GT(points, 1000);
+  EXPECT_EQ(-1, source.skip_point(*in));
 }
 
 // ---- check_header ----
