@@ -71,6 +71,23 @@ std::int64_t check_two_passes(InputStream& input, PointSource& source,
             "second pass gives the same point");
   }
   require(source.read_point(input, point) < 0, "second pass ends alike");
+
+  // Passing over the points without their coordinates finds the same ones,
+  // stopping at the same places.
+  require(input.seek(start), "seek back for the skipping pass");
+  source.restart(start);
+  std::vector<std::int64_t> read_positions;
+  for (std::size_t i = 0; i < first.size(); ++i) {
+    source.read_point(input, point);
+    read_positions.push_back(input.tell());
+  }
+  require(input.seek(start), "seek back once more");
+  source.restart(start);
+  for (std::int64_t position : read_positions) {
+    require(source.skip_point(input) == 0, "skip_point finds the point");
+    require(input.tell() == position, "skip_point stops where read_point does");
+  }
+  require(source.skip_point(input) < 0, "skip_point ends alike");
   return static_cast<std::int64_t>(first.size());
 }
 

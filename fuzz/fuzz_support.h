@@ -31,7 +31,8 @@ std::FILE* null_output();
 
 // After check_header: counts the points, seeks back the way the core does,
 // and reads them again.  Both passes must give the same points, bit for bit,
-// every one within the given bounds, and end at the same place.  Returns the
+// every one within the given bounds, and end at the same place; skip_point
+// must find the same points and stop where read_point does.  Returns the
 // number of points.
 std::int64_t check_two_passes(InputStream& input, PointSource& source,
                               double latitude_bound, double longitude_bound);
