@@ -33,9 +33,12 @@ std::FILE* null_output();
 // and reads them again.  Both passes must give the same points, bit for bit,
 // every one within the given bounds, and end at the same place; skip_point
 // must find the same points and stop where read_point does.  Returns the
-// number of points.
+// number of points.  With `end_is_final`, a further read after the end must
+// find the end again (a record reader may instead read on past a damaged
+// record, whose points the core never takes).
 std::int64_t check_two_passes(InputStream& input, PointSource& source,
-                              double latitude_bound, double longitude_bound);
+                              double latitude_bound, double longitude_bound,
+                              bool end_is_final);
 
 }  // namespace tracks::fuzz
 

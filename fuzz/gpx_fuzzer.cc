@@ -9,6 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   auto input = fuzz::file_stream(data, size);
   GpxSource source;
   source.check_header(*input);
-  fuzz::check_two_passes(*input, source, 100.0, 370.0);
+  fuzz::check_two_passes(*input, source, 100.0, 370.0,
+                         /*end_is_final=*/true);
   return 0;
 }

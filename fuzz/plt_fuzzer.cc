@@ -14,6 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     fuzz::require(error.status() == 2, "header failures end with status 2");
     return 0;
   }
-  fuzz::check_two_passes(*input, source, 100.0, 370.0);
+  fuzz::check_two_passes(*input, source, 100.0, 370.0,
+                         /*end_is_final=*/true);
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "tests/programs.h"
 
 #include "gpx/gpx_source.h"
+#include "mps/mps_source.h"
 #include "plt/plt_source.h"
 
 namespace tracks {
@@ -13,6 +14,10 @@ const Converter kConverters[] = {
     {"Ralder", ".gpx", &kRalderProgram,
      [](Console&) -> std::unique_ptr<PointSource> {
        return std::make_unique<GpxSource>();
+     }},
+    {"Keswin", ".mps", &kKeswinProgram,
+     [](Console& console) -> std::unique_ptr<PointSource> {
+       return std::make_unique<MpsSource>(console);
      }},
 };
 const std::size_t kConverterCount = sizeof kConverters / sizeof kConverters[0];

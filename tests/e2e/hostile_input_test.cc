@@ -25,6 +25,8 @@ struct Expected {
 const Expected kPrograms[] = {
     {"Tarrow", ".plt", 2, "Input file read error!\n", 2,
      "Incorrect file format!\n"},
+    {"Keswin", ".mps", 2, "Input file read error!\n", 2,
+     "Incorrect file format!\n"},
     {"Ralder", ".gpx", 12,
      "Number of input points: 0 \nToo short input file!\n", 12,
      "Number of input points: 0 \nToo short input file!\n"},
