@@ -11,6 +11,7 @@ const ProgramInfo kKeswinProgram = {
     "Keswin InputFile [OutPutFile] [/dTrack_Break_Distance] \n\n",
     false,
 };
+
 namespace {
 
 constexpr unsigned char kHeader[6] = {'M', 's', 'R', 'c', 'd', '\0'};
