@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
+
+#include "tests/comma_locale.h"
 
 namespace tracks {
 namespace {
@@ -43,9 +48,7 @@ TEST_P(DecimalTest, ReadsTheLeadingNumber) {
 
 const double kInf = std::numeric_limits<double>::infinity();
 
-INSTANTIATE_TEST_SUITE_P(
-    Grammar, DecimalTest,
-    testing::Values(
+const DecimalCase kGrammarCases[] = {
         DecimalCase{"55.75", 55.75, 5}, DecimalCase{"-37.5,12", -37.5, 5},
         DecimalCase{"  \t+12x", 12.0, 6}, DecimalCase{"5.5e1", 55.0, 5},
         DecimalCase{"3.7E1", 37.0, 5}, DecimalCase{"2e-1", 0.2, 4},
@@ -69,7 +72,42 @@ INSTANTIATE_TEST_SUITE_P(
         DecimalCase{"1e99999999999999999999", kInf, 22},
         DecimalCase{"0e99999999999999999999", 0.0, 22},
         DecimalCase{"4.9406564584124654e-324", 4.9406564584124654e-324,
-                    23}));
+                    23}};
+
+INSTANTIATE_TEST_SUITE_P(Grammar, DecimalTest, testing::ValuesIn(kGrammarCases));
+
+// The same cases with the process switched to a locale whose decimal
+// separator is a comma, as a program that called setlocale would be.
+class DecimalCommaLocaleTest : public DecimalTest {
+ protected:
+  void SetUp() override {
+    CommaLocale locale = find_comma_locale();
+    TRACKS_NEED_COMMA_LOCALE(locale);
+    ASSERT_NE(nullptr, std::setlocale(LC_ALL, locale.name.c_str()));
+    // The C library itself now reads and writes numbers with a comma, so
+    // the cases below run where a locale-bound conversion would go wrong.
+    const char* text = "0.5";
+    char* end = nullptr;
+    std::strtod(text, &end);
+    ASSERT_EQ(1, end - text);
+    char printed[16];
+    std::snprintf(printed, sizeof printed, "%.1f", 0.5);
+    ASSERT_STREQ("0,5", printed);
+  }
+  void TearDown() override { std::setlocale(LC_ALL, "C"); }
+};
+
+TEST_P(DecimalCommaLocaleTest, ReadsTheFullStopAlone) {
+  const DecimalCase& c = GetParam();
+  const char* end = nullptr;
+  double value = decimal_value(c.text, &end);
+  EXPECT_EQ(0, std::memcmp(&value, &c.value, sizeof value))
+      << c.text << " gave " << value;
+  EXPECT_EQ(c.consumed, end - c.text) << c.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Grammar, DecimalCommaLocaleTest,
+                         testing::ValuesIn(kGrammarCases));
 
 // Around the coordinate bounds, where a quick conversion could go wrong.
 INSTANTIATE_TEST_SUITE_P(

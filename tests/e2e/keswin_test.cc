@@ -222,17 +222,16 @@ TEST_F(KeswinTest, MissingInput) {
 }
 
 TEST_F(KeswinTest, APipeCannotTellWhereRecordsBegin) {
-  ProgramRun run = this->run({"/dev/stdin", "out.bin"}, three_points());
+  ProgramRun run =
+      run_with_named_pipe("walk.mps", three_points(), {"walk.mps", "out.bin"});
   EXPECT_EQ(2, run.status);
-  EXPECT_EQ(progress("/dev/stdin", "out.bin", 1000) +
-                "Input file tell error!\n",
+  EXPECT_EQ(progress("walk.mps", "out.bin", 1000) + "Input file tell error!\n",
             run.output);
   EXPECT_FALSE(exists("out.bin"));
 
-  run = this->run({"/dev/stdin", "out.bin"}, "MsR");
+  run = run_with_named_pipe("short.mps", "MsR", {"short.mps", "out.bin"});
   EXPECT_EQ(2, run.status);
-  EXPECT_EQ(progress("/dev/stdin", "out.bin", 1000) +
-                "Input file read error!\n",
+  EXPECT_EQ(progress("short.mps", "out.bin", 1000) + "Input file read error!\n",
             run.output);
   EXPECT_FALSE(exists("out.bin"));
 }

@@ -1,34 +1,67 @@
 #include "tests/e2e/program_runner.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 namespace tracks {
 
-std::string program_path(const std::string& name) {
-  // TRACKS_PROGRAM_DIR in the environment points the tests at other builds
-  // of the same programs.
-  const char* dir = std::getenv("TRACKS_PROGRAM_DIR");
-  return std::string(dir != nullptr ? dir : TRACKS_PROGRAM_DIR) + "/" + name;
+namespace {
+
+std::string environment_value(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
 }
+
+// CR LF to LF, and nothing else: a lone CR is the program's own byte.
+std::string text_mode_to_lf(const std::string& text) {
+  std::string lf;
+  lf.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    lf += text[i];
+  }
+  return lf;
+}
+
+}  // namespace
+
+std::string program_path(const std::string& name) {
+  std::string dir = environment_value("TRACKS_PROGRAM_DIR");
+  if (dir.empty()) dir = TRACKS_PROGRAM_DIR;
+  return dir + "/" + name + environment_value("TRACKS_PROGRAM_SUFFIX");
+}
+
+bool through_launcher() { return !environment_value("TRACKS_LAUNCHER").empty(); }
 
 ProgramRun run_program(const std::string& program,
                        const std::vector<std::string>& args,
-                       const std::string& workdir, const std::string& input) {
+                       const std::string& workdir, const std::string& input,
+                       const std::vector<std::string>& environment) {
+  // A program may end before it has read its input (Ralder reads nothing
+  // before it finds that a pipe cannot tell its position); the write then
+  // fails instead of taking the tests down.
+  signal(SIGPIPE, SIG_IGN);
   int out_pipe[2];
   int in_pipe[2];
   if (pipe(out_pipe) != 0 || pipe(in_pipe) != 0) {
     throw std::runtime_error("pipe failed");
   }
-  std::vector<std::string> command = {program};
+  std::vector<std::string> command;
+  if (through_launcher()) command.push_back(environment_value("TRACKS_LAUNCHER"));
+  command.push_back(program);
   command.insert(command.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& word : command) argv.push_back(word.data());
@@ -37,23 +70,26 @@ ProgramRun run_program(const std::string& program,
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
+    signal(SIGPIPE, SIG_DFL);
     dup2(in_pipe[0], 0);
     dup2(out_pipe[1], 1);
     close(in_pipe[0]);
     close(in_pipe[1]);
     close(out_pipe[0]);
     close(out_pipe[1]);
+    for (const std::string& entry : environment) {
+      std::size_t equals = entry.find('=');
+      if (equals == std::string::npos) _exit(125);
+      setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1);
+    }
     if (chdir(workdir.c_str()) != 0) _exit(126);
-    execv(argv[0], argv.data());
+    // The launcher is looked up on PATH; a program is run by its path.
+    execvp(argv[0], argv.data());
     _exit(127);
   }
   close(in_pipe[0]);
   close(out_pipe[1]);
-  // Test inputs are small enough for the pipe's buffer.  A program may end
-  // without reading its input (Ralder reads nothing before it finds that a
-  // pipe cannot tell its position); the write then fails instead of killing
-  // the test.
-  std::signal(SIGPIPE, SIG_IGN);
+  // Test inputs are small enough for the pipe's buffer.
   if (!input.empty()) {
     ssize_t written = write(in_pipe[1], input.data(), input.size());
     (void)written;
@@ -70,6 +106,7 @@ ProgramRun run_program(const std::string& program,
   int status = 0;
   waitpid(pid, &status, 0);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  if (through_launcher()) run.output = text_mode_to_lf(run.output);
   return run;
 }
 
@@ -117,6 +154,41 @@ std::string ProgramTest::read_file(const std::string& name) const {
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
+}
+
+ProgramRun ProgramTest::run_with_named_pipe(
+    const std::string& name, const std::string& bytes,
+    const std::vector<std::string>& args) const {
+  std::string fifo = path(name);
+  if (bytes.empty() || bytes.size() > 4096) {
+    throw std::invalid_argument("the bytes must fit a pipe's buffer");
+  }
+  if (mkfifo(fifo.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed");
+  // Opened for reading and writing, the pipe takes the bytes at once and
+  // stays open for writing, so that the program finds them there whenever it
+  // opens the pipe.  Once it has read them all, the pipe is closed and the
+  // program sees the end of its input.
+  int fd = open(fifo.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) throw std::runtime_error("cannot open the named pipe");
+  if (write(fd, bytes.data(), bytes.size()) !=
+      static_cast<ssize_t>(bytes.size())) {
+    close(fd);
+    throw std::runtime_error("cannot write the named pipe");
+  }
+  std::atomic<bool> program_ended{false};
+  std::thread writer([fd, &program_ended] {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    int unread = 1;
+    while (!program_ended && std::chrono::steady_clock::now() < deadline &&
+           ioctl(fd, FIONREAD, &unread) == 0 && unread > 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    close(fd);
+  });
+  ProgramRun result = run(args);
+  program_ended = true;
+  writer.join();
+  return result;
 }
 
 bool ProgramTest::exists(const std::string& name) const {

@@ -1,4 +1,13 @@
 // Running a converter as a separate process, the way users and scripts do.
+//
+// The environment can point the same tests at another build of the programs:
+//   TRACKS_PROGRAM_DIR     folder that holds the programs (default: this
+//                          build's bin/)
+//   TRACKS_PROGRAM_SUFFIX  appended to each program's name, e.g. ".exe"
+//   TRACKS_LAUNCHER        command that starts them, e.g. "wine"
+// A program started through a launcher is a Windows build: its standard
+// output is in text mode and ends lines with CR LF, which run_program turns
+// back into LF.  That is the only difference the tests allow.
 #ifndef TRACKS_TESTS_E2E_PROGRAM_RUNNER_H_
 #define TRACKS_TESTS_E2E_PROGRAM_RUNNER_H_
 
@@ -18,12 +27,17 @@ struct ProgramRun {
 // Path of a built program by its name ("Tarrow", "Keswin", "Ralder").
 std::string program_path(const std::string& name);
 
+// True when the programs run through TRACKS_LAUNCHER (a Windows build).
+bool through_launcher();
+
 // Runs `program` with `args` in the folder `workdir`, feeding `input` to its
-// standard input.
+// standard input.  `environment` holds "NAME=value" entries set for the
+// program on top of the tests' own environment.
 ProgramRun run_program(const std::string& program,
                        const std::vector<std::string>& args,
                        const std::string& workdir,
-                       const std::string& input = "");
+                       const std::string& input = "",
+                       const std::vector<std::string>& environment = {});
 
 // The three progress lines that every run with a good command line prints
 // first.
@@ -53,6 +67,18 @@ class ProgramTest : public testing::Test {
                  const std::string& input = "") const {
     return run_program(program_path(program_), args, dir_, input);
   }
+  ProgramRun run_in_environment(const std::vector<std::string>& environment,
+                                const std::vector<std::string>& args) const {
+    return run_program(program_path(program_), args, dir_, "", environment);
+  }
+
+  // Makes the named pipe `name` in the test folder, runs the program with
+  // `args` and writes `bytes` into the pipe once the program has opened it.
+  // A named pipe is what both Linux and Windows programs can be given as an
+  // input file that cannot seek.
+  ProgramRun run_with_named_pipe(const std::string& name,
+                                 const std::string& bytes,
+                                 const std::vector<std::string>& args) const;
 
   std::string program_ = "Tarrow";
   std::string dir_;

@@ -252,10 +252,10 @@ TEST_F(RalderTest, MissingInput) {
 
 TEST_F(RalderTest, APipeCannotBeReadTwice) {
   write_file("out.bin", "keep me");
-  ProgramRun run = this->run({"/dev/stdin", "out.bin"}, kWalk);
+  ProgramRun run =
+      run_with_named_pipe("walk.gpx", kWalk, {"walk.gpx", "out.bin"});
   EXPECT_EQ(11, run.status);
-  EXPECT_EQ(progress("/dev/stdin", "out.bin", 1000) +
-                "Input file ftell error!\n",
+  EXPECT_EQ(progress("walk.gpx", "out.bin", 1000) + "Input file ftell error!\n",
             run.output);
   EXPECT_EQ("keep me", read_file("out.bin"));
 }

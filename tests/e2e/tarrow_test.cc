@@ -181,6 +181,19 @@ TEST_F(TarrowTest, MissingInput) {
 }
 
 TEST_F(TarrowTest, APipeCannotBeReadTwice) {
+  ProgramRun run = run_with_named_pipe("walk.plt", std::string(kHeader) + kPoints,
+                                       {"walk.plt", "out.bin"});
+  EXPECT_EQ(11, run.status);
+  EXPECT_EQ(progress("walk.plt", "out.bin", 1000) + "Input file ftell error!\n",
+            run.output);
+  EXPECT_FALSE(exists("out.bin"));
+}
+
+TEST_F(TarrowTest, StandardInputCannotBeReadTwice) {
+  if (through_launcher()) {
+    GTEST_SKIP() << "a Windows program cannot name its standard input as a "
+                    "file (under Wine /dev/stdin is the wineserver's)";
+  }
   ProgramRun run =
       this->run({"/dev/stdin", "out.bin"}, std::string(kHeader) + kPoints);
   EXPECT_EQ(11, run.status);
@@ -188,6 +201,33 @@ TEST_F(TarrowTest, APipeCannotBeReadTwice) {
                 "Input file ftell error!\n",
             run.output);
   EXPECT_FALSE(exists("out.bin"));
+}
+
+// Most users name their files in Russian; on Windows the names must survive
+// the command line and the file system calls alike.
+TEST_F(TarrowTest, CyrillicFileNames) {
+  write_file("трек.plt", std::string(kHeader) + kPoints);
+  ProgramRun run = this->run({"трек.plt", "выход.bin"});
+  // Wine hands names to Linux in the encoding of the locale.
+  EXPECT_EQ(0, run.status) << "under Wine, is the locale a UTF-8 one?";
+  EXPECT_EQ(progress("трек.plt", "выход.bin", 1000) +
+                "Track 1 start at 55.750000 , 37.620000 \n"
+                "Track 2 start at 56.000000 , 38.000000 \n",
+            run.output);
+  EXPECT_EQ(expected_image(kThreePoints), read_file("выход.bin"));
+}
+
+// Coordinate codes made of the bytes LF, CR and Ctrl-Z: any text-mode
+// translation of the output file would change them.
+TEST_F(TarrowTest, ImageIsWrittenByteForByte) {
+  write_file("walk.plt", std::string(kHeader) +
+                             "36.6177114,18.3364614\r\n"
+                             "36.6177114,14.1344699\r\n");
+  ProgramRun run = this->run({"walk.plt", "out.bin"});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ(expected_image({{0x0D0A0D0A, 0x1A0A0D0A, true},
+                            {0x0A0D1A0A, 0x1A0A0D0A, true}}),
+            read_file("out.bin"));
 }
 
 TEST_F(TarrowTest, OutputThatCannotBeOpenedOrWritten) {
