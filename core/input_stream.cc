@@ -66,7 +66,7 @@ bool InputStream::refill() {
   return got > 0;
 }
 
-std::size_t InputStream::read(void* dst, std::size_t n) {
+std::size_t InputStream::read_across_blocks(void* dst, std::size_t n) {
   auto* out = static_cast<unsigned char*>(dst);
   std::size_t done = 0;
   while (done < n) {
@@ -102,7 +102,7 @@ bool InputStream::seek(std::int64_t position) {
   return true;
 }
 
-bool InputStream::skip(std::int64_t delta) {
+bool InputStream::skip_beyond_block(std::int64_t delta) {
   std::int64_t here = tell();
   if (here < 0 || delta > INT64_MAX - here) return false;
   return seek(here + delta);

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -40,7 +41,14 @@ class InputStream {
   }
 
   // Reads up to n bytes into dst; returns how many were read.
-  std::size_t read(void* dst, std::size_t n);
+  std::size_t read(void* dst, std::size_t n) {
+    if (static_cast<std::size_t>(end_ - pos_) >= n) {
+      std::memcpy(dst, pos_, n);
+      pos_ += n;
+      return n;
+    }
+    return read_across_blocks(dst, n);
+  }
 
   // Current position, or -1 when the stream cannot tell it.
   std::int64_t tell();
@@ -50,7 +58,15 @@ class InputStream {
   bool seek(std::int64_t position);
 
   // Moves by delta bytes from the current position.
-  bool skip(std::int64_t delta);
+  bool skip(std::int64_t delta) {
+    // Forward within the buffered block of a stream that knows its
+    // position: no system call.
+    if (buffer_offset_ >= 0 && delta >= 0 && delta <= end_ - pos_) {
+      pos_ += delta;
+      return true;
+    }
+    return skip_beyond_block(delta);
+  }
 
   // The buffered, unread bytes.
   const unsigned char* data() const { return pos_; }
@@ -63,6 +79,9 @@ class InputStream {
 
  private:
   static constexpr std::size_t kBufferSize = 64 * 1024;
+
+  std::size_t read_across_blocks(void* dst, std::size_t n);
+  bool skip_beyond_block(std::int64_t delta);
 
   std::FILE* file_;
   // File position of buffer_[0], or -1 when unknown (nothing buffered yet,
