@@ -99,7 +99,6 @@ inline void load(Window& w, const unsigned char* p, const unsigned char* stop) {
   }
 }
 
-
 // Whether the tag's text [text, end) is a point tag: up to its first NUL it
 // holds "trkpt" and not "/trkpt".  `limit` receives where the searched text
 // ends (the first NUL, or end) when it is one.  Every "trkpt" is found by
@@ -157,10 +156,10 @@ const char* find_word(const char* text, const char* limit, const char* word) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
   };
   while (limit - p >= 18) {
-    __m128i hits = _mm_and_si128(
-        _mm_and_si128(_mm_cmpeq_epi8(at(p), first),
-                      _mm_cmpeq_epi8(at(p + 1), second)),
-        _mm_cmpeq_epi8(at(p + 2), third));
+    __m128i hits =
+        _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi8(at(p), first),
+                                    _mm_cmpeq_epi8(at(p + 1), second)),
+                      _mm_cmpeq_epi8(at(p + 2), third));
     unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
     if (mask != 0) return p + std::countr_zero(mask);
     p += 16;
@@ -306,10 +305,13 @@ bool GpxSource::next_point_tag(InputStream& input, Tag& tag) {
     const char* begin;
     const char* end;
     if (close != nullptr || available >= kTagLimit) {
+      std::size_t length = close != nullptr
+                               ? static_cast<std::size_t>(close - first)
+                               : kTagLimit;
       begin = reinterpret_cast<const char*>(first);
-      end = begin + (close != nullptr ? close - first : kTagLimit);
+      end = begin + length;
       // The '>' is consumed; at the limit the rest of the tag stays.
-      p = close != nullptr ? close + 1 : first + kTagLimit;
+      p = first + length + (close != nullptr ? 1 : 0);
       input.advance(static_cast<std::size_t>(p - input.data()));
     } else {
       input.advance(static_cast<std::size_t>(open - input.data()));
