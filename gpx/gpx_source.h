@@ -60,6 +60,7 @@ class GpxSource : public PointSource {
   // A GPX file has no header to check: the points start at its first byte.
   void check_header(InputStream&) override {}
   int read_point(InputStream& input, TrackPoint& point) override;
+  int skip_point(InputStream& input) override;
 
   // Reads tags up to the next point tag and classifies it: 0 a point was
   // placed, 1 no "lat" or no "lon", 2 no digit or minus sign after one of
@@ -67,6 +68,17 @@ class GpxSource : public PointSource {
   int parse_point(InputStream& input, TrackPoint& point);
 
  private:
+  // A point tag's searched text, [text, limit): its kept characters up to
+  // the first NUL.  In the stream's buffer where the whole tag lies in it,
+  // else in tag_buffer_.  Valid until the next read.
+  struct Tag {
+    const char* text;
+    const char* limit;
+  };
+  // Reads tags as read_tag does up to the next point tag; false at the end
+  // of the input.
+  bool next_point_tag(InputStream& input, Tag& tag);
+
   char tag_buffer_[kGpxTagSize];
 };
 

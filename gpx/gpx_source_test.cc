@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/decimal.h"
 #include "core/run.h"
 #include "tests/memory_stream.h"
 
@@ -348,6 +352,244 @@ TEST(ReadPointTest, ACutShortFileYieldsThePointsBeforeTheCut) {
   const std::vector<std::pair<double, double>> expected = {{1, 2}, {3, 4}};
   EXPECT_EQ(expected, all_points(source, *in));
 }
+
+// ---- reading in place against the copying reader ----
+
+// The copying reader: read_tag into a buffer, then plain string searches and
+// the conversion of a NUL-terminated text.  What parse_point must give,
+// whether it reads a tag in place, from the window's masks or through its
+// buffer.
+int reference_parse(InputStream& in, TrackPoint& point) {
+  char tag[kGpxTagSize];
+  do {
+    if (read_tag(in, tag, kGpxTagSize) != 0) return -1;
+  } while (std::strstr(tag, "trkpt") == nullptr ||
+           std::strstr(tag, "/trkpt") != nullptr);
+  clear_name(point);
+  const char* words[] = {"lat", "lon"};
+  double* values[] = {&point.latitude, &point.longitude};
+  const double bounds[] = {100.0, 370.0};
+  for (int i = 0; i < 2; ++i) {
+    const char* found = std::strstr(tag, words[i]);
+    if (found == nullptr) return 1;
+    const char* number = found + std::strcspn(found, "0123456789-");
+    if (*number == '\0') return 2;
+    *values[i] = decimal_value(number);
+    if (*values[i] > bounds[i] || !(*values[i] >= -bounds[i])) return 3;
+  }
+  return 0;
+}
+
+int reference_read(InputStream& in, TrackPoint& point) {
+  int result;
+  do {
+    result = reference_parse(in, point);
+  } while (result > 0);
+  return result;
+}
+
+constexpr std::size_t kBlock = 64 * 1024;  // the stream's buffer
+
+class Random {
+ public:
+  explicit Random(std::uint32_t seed) : state_(seed) {}
+  std::uint32_t operator()(std::uint32_t n) {
+    state_ = state_ * 1103515245u + 12345u;
+    return (state_ >> 8) % n;
+  }
+  template <std::size_t N>
+  const char* pick(const char* const (&choices)[N]) {
+    return choices[(*this)(N)];
+  }
+
+ private:
+  std::uint32_t state_;
+};
+
+const char* const kNumbers[] = {
+    "55.7558313", "-33.9", "100", "-100", "100.0000001", "-100.00000000000001",
+    "370", "-370", "370.0000000001", "1e2", "1.0000001e2", "1e400", "-1e400",
+    "", "-", "+37.6", "5.57e1", "55,7", "x", ".5", "00000000000000000042",
+    "12345678901234567890123", "99.99999999999999999", "369.99999999999999"};
+
+// A point tag's text, or something close to one.
+std::string point_text(Random& r) {
+  const char* quotes[] = {"\"", "'", ""};
+  std::string q = r.pick(quotes);
+  std::string lat = "lat=" + q + r.pick(kNumbers) + q;
+  std::string lon = "lon=" + q + r.pick(kNumbers) + q;
+  if (r(8) == 0) lat = "plateau=\"7\" " + lat;
+  // Now and then padded across the 63 characters of a window.
+  std::string between(r(3) == 0 ? 1 + r(50) : 1, ' ');
+  std::string attributes =
+      r(2) == 0 ? lat + between + lon : lon + between + lat;
+  if (r(10) == 0) attributes = r(2) == 0 ? lat : lon;
+  const char* names[] = {"trkpt", "trkpt", "trkpt", "gpx:trkpt", "/trkpt",
+                         "/gpx:trkpt", "TRKPT", "trkp", "wpt", "ktrkpt"};
+  std::string text = r.pick(names);
+  text += std::string(1 + r(3), ' ') + attributes;
+  if (r(12) == 0) text += " x=\"/trkpt\"";
+  if (r(3) == 0) text += "/";
+  return text;
+}
+
+// A text around the 998-character limit: the second word, or its number,
+// stands across the limit or just within it.
+std::string long_text(Random& r) {
+  bool lat_first = r(2) == 0;
+  std::string text = std::string("trkpt ") + (lat_first ? "lat=" : "lon=") +
+                     r.pick(kNumbers) + " ";
+  text.resize(985 + r(16), ' ');  // the second word at 985 .. 1000
+  text += lat_first ? "lon=12345.6789" : "lat=-12.5e1";
+  if (r(4) == 0) text[r(static_cast<std::uint32_t>(text.size()))] = '\0';
+  return text;
+}
+
+std::string tag_text(Random& r) {
+  const char* plain[] = {"ele", "/ele", "time", "/time", "/trkpt", "/trkpt",
+                         "trkseg", "/trkseg", "", "trkpt", "k", "kk<",
+                         "trkpt lat=1 lon=2 <", "!-- <trkpt lat=1 lon=2/"};
+  std::string text;
+  std::uint32_t kind = r(60);
+  if (kind == 0) {
+    text = long_text(r);
+  } else if (kind < 20) {
+    text = r.pick(plain);
+  } else {
+    text = point_text(r);
+  }
+  // NULs and '<' anywhere in the text.
+  if (!text.empty() && r(8) == 0) {
+    text[r(static_cast<std::uint32_t>(text.size()))] = '\0';
+  }
+  if (!text.empty() && r(10) == 0) {
+    text.insert(r(static_cast<std::uint32_t>(text.size())), "<");
+  }
+  return text;
+}
+
+std::string gap(Random& r) {
+  const char* gaps[] = {"", "\n", "\r\n ", "155.7", "2024-06-06T06:00:01Z",
+                        " > ", "trkpt lat=1 lon=2", "\xEF\xBB\xBF"};
+  std::string g = r.pick(gaps);
+  if (r(20) == 0) g += std::string(r(300), ' ');
+  return g;
+}
+
+// About `blocks` buffer blocks of tags.  Before every block edge a tag is
+// placed to start a chosen distance before it, so that tags of every kind
+// straddle the edges in every way: '<' the last byte of a block, '>' the
+// first one, a long tag reaching its limit across the edge.
+std::string assorted_tags(std::uint32_t seed, std::size_t blocks) {
+  const std::size_t distances[] = {1,  2,  3,   5,   6,   20,  41,
+                                   63, 64, 500, 996, 997, 998, 999,
+                                   1000, 1001, 1200};
+  Random r(seed);
+  std::string bytes;
+  for (std::size_t edge = kBlock, i = 0; edge <= blocks * kBlock;
+       edge += kBlock, ++i) {
+    std::size_t distance = distances[(i + seed) % std::size(distances)];
+    while (bytes.size() + 2000 < edge) {
+      bytes += gap(r) + "<" + tag_text(r) + ">";
+    }
+    bytes.resize(edge - distance, ' ');
+    std::string text = distance > 63 ? long_text(r) : point_text(r);
+    bytes += "<" + text + ">";
+  }
+  return bytes;
+}
+
+struct DocumentCase {
+  const char* name;
+  std::uint32_t seed;
+  std::string ending;  // bytes after the tags: a tag cut short, or none
+  std::size_t ending_before_edge;  // where the ending starts (0: anywhere)
+};
+
+void PrintTo(const DocumentCase& c, std::ostream* os) { *os << c.name; }
+
+std::string document(const DocumentCase& c) {
+  std::string bytes = assorted_tags(c.seed, 5);
+  if (c.ending_before_edge != 0) {
+    std::size_t edge = (bytes.size() / kBlock + 2) * kBlock;
+    bytes.resize(edge - c.ending_before_edge, ' ');
+  }
+  return bytes + c.ending;
+}
+
+class InPlaceTest : public testing::TestWithParam<DocumentCase> {};
+
+TEST_P(InPlaceTest, ParsePointReadsAsTheCopyingReader) {
+  const std::string bytes = document(GetParam());
+  auto in = memory_stream(bytes);
+  auto reference = memory_stream(bytes);
+  GpxSource source;
+  TrackPoint point{};
+  TrackPoint expected{};
+  int results[4] = {};
+  for (int tag = 0;; ++tag) {
+    int result = reference_parse(*reference, expected);
+    ASSERT_EQ(result, source.parse_point(*in, point)) << "point tag " << tag;
+    ASSERT_EQ(reference->tell(), in->tell()) << "point tag " << tag;
+    // Bit for bit, also where a rejected tag has changed them.
+    ASSERT_EQ(0, std::memcmp(&expected.latitude, &point.latitude,
+                             sizeof(double))) << "point tag " << tag;
+    ASSERT_EQ(0, std::memcmp(&expected.longitude, &point.longitude,
+                             sizeof(double))) << "point tag " << tag;
+    if (result < 0) break;
+    ++results[result];
+  }
+  // Every outcome came up often.
+  for (int count : results) EXPECT_GT(count, 30);
+}
+
+TEST_P(InPlaceTest, SkipPointStopsWhereReadPointDoes) {
+  const std::string bytes = document(GetParam());
+  auto in = memory_stream(bytes);
+  auto reference = memory_stream(bytes);
+  GpxSource source;
+  TrackPoint point;
+  int points = 0;
+  for (;;) {
+    int result = reference_read(*reference, point);
+    ASSERT_EQ(result, source.skip_point(*in)) << "point " << points;
+    ASSERT_EQ(reference->tell(), in->tell()) << "point " << points;
+    if (result < 0) break;
+    ++points;
+  }
+  EXPECT_GT(points, 500);
+  EXPECT_EQ(-1, source.skip_point(*in));
+  EXPECT_EQ(reference->tell(), in->tell());
+}
+
+std::string point_of_length(std::size_t length) {
+  std::string head = "trkpt lat=1 lon=2";
+  return head + std::string(length - head.size(), ' ');
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, InPlaceTest,
+    testing::Values(
+        DocumentCase{"assorted tags", 1, "", 0},
+        DocumentCase{"other tags", 2, "", 0},
+        DocumentCase{"more tags", 3, "", 0},
+        DocumentCase{"cut inside a point tag", 4, "<trkpt lat=1 lon=2", 0},
+        DocumentCase{"cut inside a point tag across an edge", 5,
+                     "<trkpt lat=1 lon=2", 7},
+        DocumentCase{"cut after a < that ends a block", 6, "<", 1},
+        DocumentCase{"cut after a point tag's last byte", 7,
+                     "<trkpt lat=1 lon=2>", 19},
+        DocumentCase{"997 characters then the end, across an edge", 8,
+                     "<" + point_of_length(997), 300},
+        DocumentCase{"998 characters then the end, across an edge", 9,
+                     "<" + point_of_length(998), 300},
+        DocumentCase{"999 characters then the end, across an edge", 10,
+                     "<" + point_of_length(999), 300},
+        DocumentCase{"998 characters at the very end", 11,
+                     "<" + point_of_length(998), 999},
+        DocumentCase{"a long tag's rest ends the file", 12,
+                     "<" + point_of_length(998) + "lat=3 <trkpt lat=4 lon=5",
+                     600}));
 
 // ---- the whole run through the core ----
 
