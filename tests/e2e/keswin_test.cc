@@ -1,5 +1,4 @@
 // Keswin from the outside: command line, messages, statuses, output bytes.
-#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -78,16 +77,7 @@ TEST_F(KeswinTest, RecordBoundariesDoNotBreakTracks) {
 
 TEST_F(KeswinTest, UsageForBadCommandLines) {
   write_file("walk.mps", three_points());
-  const std::vector<std::vector<std::string>> cases = {
-      {}, {"walk.mps", "out.bin", "/x"}, {"-", "walk.mps"},
-      {"walk.mps", "a.bin", "b.bin"}};
-  for (const auto& args : cases) {
-    ProgramRun run = this->run(args);
-    EXPECT_EQ(1, run.status);
-    EXPECT_EQ(kUsage, run.output);
-  }
-  EXPECT_FALSE(exists("out.bin"));
-  EXPECT_FALSE(exists("Tracks.bin"));
+  expect_usage_for_bad_command_lines("walk.mps", kUsage);
 }
 
 TEST_F(KeswinTest, OutputMayReplaceTheInput) {
@@ -238,21 +228,7 @@ TEST_F(KeswinTest, APipeCannotTellWhereRecordsBegin) {
 
 TEST_F(KeswinTest, OutputThatCannotBeOpenedOrWritten) {
   write_file("walk.mps", three_points());
-  const std::string tracks = std::string(kStartA) + kStartC;
-  ASSERT_EQ(0, mkdir(path("folder").c_str(), 0755));
-  for (const std::string& output :
-       std::vector<std::string>{"folder", "no/such/out.bin"}) {
-    ProgramRun run = this->run({"walk.mps", output});
-    EXPECT_EQ(2, run.status) << output;
-    EXPECT_EQ(progress("walk.mps", output, 1000) + tracks +
-                  "Output file open error!\n",
-              run.output);
-  }
-  ProgramRun run = this->run({"walk.mps", "/dev/full"});
-  EXPECT_EQ(3, run.status);
-  EXPECT_EQ(progress("walk.mps", "/dev/full", 1000) + tracks +
-                "Output file write error!\n",
-            run.output);
+  expect_output_failures("walk.mps", std::string(kStartA) + kStartC);
 }
 
 TEST_F(KeswinTest, ThinsPointsFromManyRecords) {

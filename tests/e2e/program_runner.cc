@@ -191,6 +191,43 @@ ProgramRun ProgramTest::run_with_named_pipe(
   return result;
 }
 
+void ProgramTest::expect_usage_for_bad_command_lines(
+    const std::string& input, const std::string& usage) const {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {input, "out.bin", "/x"},
+      {"-q5", input},
+      {input, "/"},
+      {"-", input},
+      {input, "a.bin", "b.bin"}};
+  for (const auto& args : cases) {
+    ProgramRun run = this->run(args);
+    EXPECT_EQ(1, run.status) << args.size() << " arguments";
+    EXPECT_EQ(usage, run.output);
+  }
+  EXPECT_FALSE(exists("out.bin"));
+  EXPECT_FALSE(exists("a.bin"));
+  EXPECT_FALSE(exists("Tracks.bin"));
+}
+
+void ProgramTest::expect_output_failures(const std::string& input,
+                                         const std::string& converted) const {
+  std::filesystem::create_directory(path("folder"));
+  for (const std::string& output :
+       std::vector<std::string>{"folder", "no/such/out.bin"}) {
+    ProgramRun run = this->run({input, output});
+    EXPECT_EQ(2, run.status) << output;
+    EXPECT_EQ(progress(input, output, 1000) + converted +
+                  "Output file open error!\n",
+              run.output);
+  }
+  ProgramRun run = this->run({input, "/dev/full"});
+  EXPECT_EQ(3, run.status);
+  EXPECT_EQ(progress(input, "/dev/full", 1000) + converted +
+                "Output file write error!\n",
+            run.output);
+}
+
 bool ProgramTest::exists(const std::string& name) const {
   return std::filesystem::exists(path(name));
 }

@@ -80,6 +80,18 @@ class ProgramTest : public testing::Test {
                                  const std::string& bytes,
                                  const std::vector<std::string>& args) const;
 
+  // Every bad command line (no argument, an unknown option anywhere, a lone
+  // slash or hyphen, a third name) prints `usage` alone, ends with status 1
+  // and writes nothing.  `input` names a good input file.
+  void expect_usage_for_bad_command_lines(const std::string& input,
+                                          const std::string& usage) const;
+
+  // `input` converts, but the output cannot be opened (a folder, a missing
+  // folder: status 2) or written (/dev/full: status 3).  `converted` is what
+  // the run prints between the progress lines and the failure.
+  void expect_output_failures(const std::string& input,
+                              const std::string& converted) const;
+
   std::string program_ = "Tarrow";
   std::string dir_;
 };

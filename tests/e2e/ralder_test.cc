@@ -1,5 +1,4 @@
 // Ralder from the outside: command line, messages, statuses, output bytes.
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <string>
@@ -178,19 +177,7 @@ TEST_F(RalderTest, ThinsLargeFilesWithTheSameCountInBothPasses) {
 
 TEST_F(RalderTest, UsageForBadCommandLines) {
   write_file("walk.gpx", kWalk);
-  const std::vector<std::vector<std::string>> cases = {
-      {},
-      {"walk.gpx", "out.bin", "/x"},
-      {"-q5", "walk.gpx"},
-      {"walk.gpx", "-"},
-      {"walk.gpx", "a.bin", "b.bin"}};
-  for (const auto& args : cases) {
-    ProgramRun run = this->run(args);
-    EXPECT_EQ(1, run.status);
-    EXPECT_EQ(kUsage, run.output);
-  }
-  EXPECT_FALSE(exists("out.bin"));
-  EXPECT_FALSE(exists("Tracks.bin"));
+  expect_usage_for_bad_command_lines("walk.gpx", kUsage);
 }
 
 // Failures before the output is opened leave an existing output alone.
@@ -262,20 +249,7 @@ TEST_F(RalderTest, APipeCannotBeReadTwice) {
 
 TEST_F(RalderTest, OutputThatCannotBeOpenedOrWritten) {
   write_file("walk.gpx", kWalk);
-  ASSERT_EQ(0, mkdir(path("folder").c_str(), 0755));
-  for (const std::string& output :
-       std::vector<std::string>{"folder", "no/such/out.bin"}) {
-    ProgramRun run = this->run({"walk.gpx", output});
-    EXPECT_EQ(2, run.status) << output;
-    EXPECT_EQ(progress("walk.gpx", output, 1000) + counted(3) + kThreeTracks +
-                  "Output file open error!\n",
-              run.output);
-  }
-  ProgramRun run = this->run({"walk.gpx", "/dev/full"});
-  EXPECT_EQ(3, run.status);
-  EXPECT_EQ(progress("walk.gpx", "/dev/full", 1000) + counted(3) +
-                kThreeTracks + "Output file write error!\n",
-            run.output);
+  expect_output_failures("walk.gpx", counted(3) + kThreeTracks);
 }
 
 TEST_F(RalderTest, OutputMayReplaceTheInput) {

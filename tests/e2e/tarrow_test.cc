@@ -1,5 +1,4 @@
 // Tarrow from the outside: command line, messages, statuses, output bytes.
-#include <sys/stat.h>
 
 #include <string>
 
@@ -77,20 +76,7 @@ TEST_F(TarrowTest, LineEndsOfAnyKindReadAlike) {
 
 TEST_F(TarrowTest, UsageForBadCommandLines) {
   write_file("walk.plt", std::string(kHeader) + kPoints);
-  const std::vector<std::vector<std::string>> cases = {
-      {},
-      {"walk.plt", "out.bin", "/x"},
-      {"-q5", "walk.plt"},
-      {"walk.plt", "/"},
-      {"walk.plt", "-"},
-      {"walk.plt", "a.bin", "b.bin"}};
-  for (const auto& args : cases) {
-    ProgramRun run = this->run(args);
-    EXPECT_EQ(1, run.status);
-    EXPECT_EQ(kUsage, run.output);
-  }
-  EXPECT_FALSE(exists("out.bin"));
-  EXPECT_FALSE(exists("Tracks.bin"));
+  expect_usage_for_bad_command_lines("walk.plt", kUsage);
 }
 
 TEST_F(TarrowTest, BreakDistanceIsPrintedAsRead) {
@@ -232,23 +218,9 @@ TEST_F(TarrowTest, ImageIsWrittenByteForByte) {
 
 TEST_F(TarrowTest, OutputThatCannotBeOpenedOrWritten) {
   write_file("walk.plt", std::string(kHeader) + kPoints);
-  const std::string tracks =
-      "Track 1 start at 55.750000 , 37.620000 \n"
-      "Track 2 start at 56.000000 , 38.000000 \n";
-  ASSERT_EQ(0, mkdir(path("folder").c_str(), 0755));
-  for (const std::string& output :
-       std::vector<std::string>{"folder", "no/such/out.bin"}) {
-    ProgramRun run = this->run({"walk.plt", output});
-    EXPECT_EQ(2, run.status) << output;
-    EXPECT_EQ(progress("walk.plt", output, 1000) + tracks +
-                  "Output file open error!\n",
-              run.output);
-  }
-  ProgramRun run = this->run({"walk.plt", "/dev/full"});
-  EXPECT_EQ(3, run.status);
-  EXPECT_EQ(progress("walk.plt", "/dev/full", 1000) + tracks +
-                "Output file write error!\n",
-            run.output);
+  expect_output_failures("walk.plt",
+                         "Track 1 start at 55.750000 , 37.620000 \n"
+                         "Track 2 start at 56.000000 , 38.000000 \n");
 }
 
 TEST_F(TarrowTest, AnInputCutShortBetweenThePassesEndsWithStatus13) {
