@@ -8,6 +8,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "core/byte_search.h"
 #include "core/decimal.h"
 
 namespace tracks {
@@ -15,42 +16,6 @@ namespace {
 
 // The most characters of a tag's text that are kept.
 constexpr std::size_t kTagLimit = kGpxTagSize - 2;
-
-// The first 'k' or NUL in [p, stop), or nullptr.  Sixteen bytes at a time
-// where SSE2 is at hand, else eight: a byte of x is zero where the classic
-// test below sets its top bit; bits can be set wrongly only above a true
-// zero, so the lowest one is right.
-const char* find_k_or_nul(const char* p, const char* stop) {
-#if defined(__SSE2__)
-  const __m128i k = _mm_set1_epi8('k');
-  const __m128i nul = _mm_setzero_si128();
-  while (stop - p >= 16) {
-    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i hits =
-        _mm_or_si128(_mm_cmpeq_epi8(block, k), _mm_cmpeq_epi8(block, nul));
-    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
-    if (mask != 0) return p + std::countr_zero(mask);
-    p += 16;
-  }
-#else
-  if constexpr (std::endian::native == std::endian::little) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-    auto zero_bytes = [](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
-    while (stop - p >= 8) {
-      std::uint64_t w;
-      std::memcpy(&w, p, sizeof w);
-      std::uint64_t hits = zero_bytes(w) | zero_bytes(w ^ (kOnes * 'k'));
-      if (hits != 0) return p + std::countr_zero(hits) / 8;
-      p += 8;
-    }
-  }
-#endif
-  for (; p < stop; ++p) {
-    if (*p == 'k' || *p == '\0') return p;
-  }
-  return nullptr;
-}
 
 // Where the bytes '<', '>', 'k' and NUL stand among the 64 buffered bytes
 // from `base` (fewer at the end of the buffered bytes; the bits past it are
@@ -108,7 +73,7 @@ bool is_point_tag(const char* text, const char* end, const char** limit) {
   if (end - text < 5) return false;
   bool found = false;
   const char* p = text;
-  while ((p = find_k_or_nul(p, end)) != nullptr && *p != '\0') {
+  while ((p = find_first_of<'k', '\0'>(p, end)) != nullptr && *p != '\0') {
     if (p - text >= 2 && end - p >= 3 && std::memcmp(p - 2, "trkpt", 5) == 0) {
       if (p - text >= 3 && p[-3] == '/') return false;
       found = true;

@@ -1,13 +1,8 @@
 #include "plt/plt_source.h"
 
-#include <bit>
-#include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include "core/byte_search.h"
 #include "core/decimal.h"
 
 namespace tracks {
@@ -18,46 +13,6 @@ constexpr std::size_t kHeaderTagLength = sizeof kHeaderTag - 1;  // 28
 
 inline bool is_line_end(unsigned char c) {
   return c == '\n' || c == '\r' || c == '\0';
-}
-
-// The first line-end byte in [p, stop), or nullptr.  Sixteen bytes at a
-// time where SSE2 is at hand, else eight: a byte of x is zero where the
-// classic test below sets its top bit; bits can be set wrongly only above a
-// true zero, so the lowest one is right.
-const unsigned char* find_line_end(const unsigned char* p,
-                                   const unsigned char* stop) {
-#if defined(__SSE2__)
-  const __m128i lf = _mm_set1_epi8('\n');
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i nul = _mm_setzero_si128();
-  while (stop - p >= 16) {
-    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i hits = _mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(block, lf), _mm_cmpeq_epi8(block, cr)),
-        _mm_cmpeq_epi8(block, nul));
-    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
-    if (mask != 0) return p + std::countr_zero(mask);
-    p += 16;
-  }
-#else
-  if constexpr (std::endian::native == std::endian::little) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-    auto zero_bytes = [](std::uint64_t x) { return (x - kOnes) & ~x & kHighs; };
-    while (stop - p >= 8) {
-      std::uint64_t w;
-      std::memcpy(&w, p, sizeof w);
-      std::uint64_t hits = zero_bytes(w) | zero_bytes(w ^ (kOnes * '\n')) |
-                           zero_bytes(w ^ (kOnes * '\r'));
-      if (hits != 0) return p + std::countr_zero(hits) / 8;
-      p += 8;
-    }
-  }
-#endif
-  for (; p < stop; ++p) {
-    if (is_line_end(*p)) return p;
-  }
-  return nullptr;
 }
 
 }  // namespace
@@ -150,7 +105,7 @@ bool PltSource::next_line(InputStream& input, Line& line) {
   std::size_t available = static_cast<std::size_t>(input.end() - p);
   std::size_t window = kPltLineLimit + 1;
   if (available < window) window = available;
-  if (const unsigned char* line_end = find_line_end(p, p + window)) {
+  if (const unsigned char* line_end = find_first_of<'\n', '\r', '\0'>(p, p + window)) {
     line.begin = reinterpret_cast<const char*>(p);
     line.end = reinterpret_cast<const char*>(line_end);
     input.advance(static_cast<std::size_t>(line_end - p) + 1);
