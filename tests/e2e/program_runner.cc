@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -83,6 +84,14 @@ ProgramRun run_program(const std::string& program,
       setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1);
     }
     if (chdir(workdir.c_str()) != 0) _exit(126);
+    // The kernel carries the peak resident size over the exec; start it
+    // from this copy's present size so that it tells the program's own.
+    int clear = open("/proc/self/clear_refs", O_WRONLY);
+    if (clear >= 0) {
+      ssize_t reset = write(clear, "5", 1);
+      (void)reset;
+      close(clear);
+    }
     // The launcher is looked up on PATH; a program is run by its path.
     execvp(argv[0], argv.data());
     _exit(127);
@@ -104,7 +113,9 @@ ProgramRun run_program(const std::string& program,
   }
   close(out_pipe[0]);
   int status = 0;
-  waitpid(pid, &status, 0);
+  struct rusage usage {};
+  wait4(pid, &status, 0, &usage);
+  run.peak_rss_kib = usage.ru_maxrss;
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   if (through_launcher()) run.output = text_mode_to_lf(run.output);
   return run;

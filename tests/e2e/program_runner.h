@@ -22,6 +22,7 @@ namespace tracks {
 struct ProgramRun {
   int status = -1;     // exit status
   std::string output;  // everything the program wrote to standard output
+  long peak_rss_kib = 0;  // the process's peak resident memory
 };
 
 // Path of a built program by its name ("Tarrow", "Keswin", "Ralder").
