@@ -145,6 +145,15 @@ std::string expected_image(const std::vector<ExpectedSlot>& slots) {
   return bytes;
 }
 
+const std::vector<ExpectedSlot> kThreePoints = {
+    {448824082, 665123408, true},
+    {448836013, 665135338, false},
+    {453357659, 668106024, true}};
+
+const char kThreeTracks[] =
+    "Track 1 start at 55.750000 , 37.620000 \n"
+    "Track 2 start at 56.000000 , 38.000000 \n";
+
 void ProgramTest::SetUp() {
   std::string pattern =
       (std::filesystem::temp_directory_path() / "tracks-e2e-XXXXXX").string();

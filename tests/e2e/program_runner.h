@@ -53,6 +53,13 @@ struct ExpectedSlot {
 };
 std::string expected_image(const std::vector<ExpectedSlot>& slots);
 
+// The walk that most fixtures hold, in every format: 55.75,37.62 and
+// 55.751,37.621 (about 150 m apart), then 56,38 (30 km on).  At the default
+// break distance it makes two tracks: its image slots and the lines that
+// announce them.
+extern const std::vector<ExpectedSlot> kThreePoints;
+extern const char kThreeTracks[];
+
 // A fresh temporary folder for each test, removed afterwards.
 class ProgramTest : public testing::Test {
  protected:

@@ -16,15 +16,6 @@ const char kUsage[] =
     "Ralder InputFile [OutPutFile] [/dTrack_Break_Distance] \n\n";
 
 // Three points: the first two 150 m apart, the third 30 km away.
-const std::vector<ExpectedSlot> kThreePoints = {
-    {448824082, 665123408, true},
-    {448836013, 665135338, false},
-    {453357659, 668106024, true}};
-
-const char kThreeTracks[] =
-    "Track 1 start at 55.750000 , 37.620000 \n"
-    "Track 2 start at 56.000000 , 38.000000 \n";
-
 // A GPX 1.1 file as a navigator writes it, with those three points.
 const char kWalk[] =
     "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
