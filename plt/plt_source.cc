@@ -24,16 +24,25 @@ const ProgramInfo kTarrowProgram = {
     false,
 };
 
-int read_text_line(InputStream& input, char* buffer, int limit) {
-  // Skip line ends left over from earlier lines, and blank lines.
+namespace {
+
+// Passes over line ends left over from earlier lines, and blank lines.
+// False when the input ends first.
+bool skip_line_ends(InputStream& input) {
   for (;;) {
     const unsigned char* p = input.data();
     const unsigned char* end = input.end();
     while (p < end && is_line_end(*p)) ++p;
     input.advance(static_cast<std::size_t>(p - input.data()));
-    if (p < end) break;
-    if (!input.refill()) return -1;
+    if (p < end) return true;
+    if (!input.refill()) return false;
   }
+}
+
+}  // namespace
+
+int read_text_line(InputStream& input, char* buffer, int limit) {
+  if (!skip_line_ends(input)) return -1;
 
   // Keep characters up to the line end or the limit, a buffered block at a
   // time.
@@ -89,15 +98,7 @@ void PltSource::check_header(InputStream& input) {
 }
 
 bool PltSource::next_line(InputStream& input, Line& line) {
-  // Skip line ends left over from earlier lines, and blank lines.
-  for (;;) {
-    const unsigned char* p = input.data();
-    const unsigned char* end = input.end();
-    while (p < end && is_line_end(*p)) ++p;
-    input.advance(static_cast<std::size_t>(p - input.data()));
-    if (p < end) break;
-    if (!input.refill()) return false;
-  }
+  if (!skip_line_ends(input)) return false;
   // Most lines end inside the buffered block within the limit: take them
   // where they are.  The rest (cut at the block's end, or too long) go
   // through the line buffer.

@@ -53,34 +53,30 @@ class HostileInputTest : public ProgramTest,
     input_ = std::string("in") + GetParam().suffix;
   }
 
-  // Runs on `input_` into an output that holds earlier bytes, and checks
-  // the status, the message after the progress lines and the output.
-  void expect_failure(int status, const std::string& message) {
-    write_file("out.bin", "earlier output");
-    ProgramRun run = this->run({input_, "out.bin"});
-    EXPECT_EQ(status, run.status);
-    EXPECT_EQ(progress(input_, "out.bin", 1000) + message, run.output);
-    EXPECT_EQ("earlier output", read_file("out.bin"));
-  }
-
   std::string input_;
 };
 
 TEST_P(HostileInputTest, AFolderAsInput) {
   ASSERT_EQ(0, mkdir(path(input_).c_str(), 0755));
-  expect_failure(2, "Input file open error!\n");
+  write_file("out.bin", "earlier output");
+  ProgramRun run = this->run({input_, "out.bin"});
+  EXPECT_EQ(2, run.status);
+  EXPECT_EQ(progress(input_, "out.bin", 1000) + "Input file open error!\n",
+            run.output);
+  EXPECT_EQ("earlier output", read_file("out.bin"));
 }
 
 TEST_P(HostileInputTest, EmptyAndOneByteFiles) {
   for (const std::string bytes : {"", "\x01", "x", "\n"}) {
-    write_file(input_, bytes);
-    expect_failure(GetParam().empty_status, GetParam().empty_message);
+    expect_input_failure(input_, bytes, GetParam().empty_status,
+                         GetParam().empty_message, "bytes: " + bytes);
   }
 }
 
 TEST_P(HostileInputTest, RandomBytes) {
-  write_file(input_, random_bytes(64 * 1024 + 17));
-  expect_failure(GetParam().random_status, GetParam().random_message);
+  expect_input_failure(input_, random_bytes(64 * 1024 + 17),
+                       GetParam().random_status, GetParam().random_message,
+                       "random bytes");
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, HostileInputTest,

@@ -211,6 +211,18 @@ ProgramRun ProgramTest::run_with_named_pipe(
   return result;
 }
 
+void ProgramTest::expect_input_failure(const std::string& input,
+                                       const std::string& bytes, int status,
+                                       const std::string& message,
+                                       const std::string& label) const {
+  write_file(input, bytes);
+  write_file("out.bin", "earlier output");
+  ProgramRun run = this->run({input, "out.bin"});
+  EXPECT_EQ(status, run.status) << label;
+  EXPECT_EQ(progress(input, "out.bin", 1000) + message, run.output) << label;
+  EXPECT_EQ("earlier output", read_file("out.bin")) << label;
+}
+
 void ProgramTest::expect_usage_for_bad_command_lines(
     const std::string& input, const std::string& usage) const {
   const std::vector<std::vector<std::string>> cases = {

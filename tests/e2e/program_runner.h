@@ -88,6 +88,13 @@ class ProgramTest : public testing::Test {
                                  const std::string& bytes,
                                  const std::vector<std::string>& args) const;
 
+  // Writes `bytes` into the input `input` and earlier bytes into out.bin,
+  // converts one into the other, and checks the status, what follows the
+  // progress lines, and that out.bin is left as it was.
+  void expect_input_failure(const std::string& input, const std::string& bytes,
+                            int status, const std::string& message,
+                            const std::string& label) const;
+
   // Every bad command line (no argument, an unknown option anywhere, a lone
   // slash or hyphen, a third name) prints `usage` alone, ends with status 1
   // and writes nothing.  `input` names a good input file.

@@ -205,15 +205,8 @@ TEST_F(RalderTest, FilesWithTooFewPointsLeaveTheOutputAlone) {
        counted(1)},
   };
   for (const FailureCase& c : cases) {
-    write_file("in.gpx", c.input);
-    write_file("out.bin", "keep me");
-    ProgramRun run = this->run({"in.gpx", "out.bin"});
-    EXPECT_EQ(12, run.status) << c.name;
-    EXPECT_EQ(progress("in.gpx", "out.bin", 1000) + c.message +
-                  "Too short input file!\n",
-              run.output)
-        << c.name;
-    EXPECT_EQ("keep me", read_file("out.bin")) << c.name;
+    expect_input_failure("in.gpx", c.input, 12,
+                         c.message + "Too short input file!\n", c.name);
   }
 }
 

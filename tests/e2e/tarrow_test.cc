@@ -136,13 +136,7 @@ TEST_F(TarrowTest, InputFailuresLeaveTheOutputAlone) {
        header + "55.75,37.62\r\n55.76,37.63", 12, "Too short input file!\n"},
   };
   for (const FailureCase& c : cases) {
-    write_file("in.plt", c.input);
-    write_file("out.bin", "keep me");
-    ProgramRun run = this->run({"in.plt", "out.bin"});
-    EXPECT_EQ(c.status, run.status) << c.name;
-    EXPECT_EQ(progress("in.plt", "out.bin", 1000) + c.message, run.output)
-        << c.name;
-    EXPECT_EQ("keep me", read_file("out.bin")) << c.name;
+    expect_input_failure("in.plt", c.input, c.status, c.message, c.name);
   }
 }
 
